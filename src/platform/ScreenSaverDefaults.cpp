@@ -1,0 +1,350 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ScreenSaverDefaults.h"
+
+#include "platform/Log.h"
+#include "platform/PropertyList.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::int32_t clampToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+// Parses like a string's integer value: leading blanks, an optional sign, digits; 0 otherwise.
+double leadingNumber(const std::string& text)
+{
+    const char* start = text.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(start, &end);
+    return end == start ? 0.0 : value;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+class FileLock {
+public:
+    explicit FileLock(const std::string& path)
+    {
+        mFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (mFd >= 0 && ::flock(mFd, LOCK_EX) != 0) {
+            ::close(mFd);
+            mFd = -1;
+        }
+    }
+    ~FileLock()
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return mFd >= 0; }
+
+private:
+    int mFd { -1 };
+};
+
+}
+
+bool ScreenSaverDefaults::FileIdentity::operator==(const FileIdentity& other) const
+{
+    return path == other.path && exists == other.exists && size == other.size && inode == other.inode
+        && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+}
+
+ScreenSaverDefaults& ScreenSaverDefaults::defaultsForModuleWithName(const std::string& name)
+{
+    static std::map<std::string, std::unique_ptr<ScreenSaverDefaults>, std::less<>> stores;
+    auto& store = stores[name];
+    if (!store)
+        store.reset(new ScreenSaverDefaults(name));
+    return *store;
+}
+
+ScreenSaverDefaults::ScreenSaverDefaults(std::string name)
+    : mName(std::move(name))
+{
+}
+
+std::string ScreenSaverDefaults::preferencesFolder()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (config && config[0] == '/') {
+        base = config;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home ? home : "") + "/.config";
+    }
+    return base + "/skyvanes";
+}
+
+bool ScreenSaverDefaults::isValidDomainName(std::string_view name)
+{
+    if (name.empty() || name.front() == '.' || name.size() > 200)
+        return false;
+    for (unsigned char c : name) {
+        if (c == '/' || c < 0x20 || c == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+std::string ScreenSaverDefaults::path() const
+{
+    return preferencesFolder() + "/" + mName + ".plist";
+}
+
+ScreenSaverDefaults::FileIdentity ScreenSaverDefaults::identify(const std::string& path)
+{
+    FileIdentity identity;
+    identity.path = path;
+    struct stat info { };
+    if (::stat(path.c_str(), &info) == 0) {
+        identity.exists = true;
+        identity.size = info.st_size;
+        identity.modified = info.st_mtim;
+        identity.inode = info.st_ino;
+    }
+    return identity;
+}
+
+PropertyDictionary ScreenSaverDefaults::readStoredValues(const std::string& file)
+{
+    if (::access(file.c_str(), F_OK) != 0)
+        return {};
+    if (::access(file.c_str(), R_OK) != 0) {
+        Log::message("Cannot read the settings file " + file + "; using the defaults.");
+        return {};
+    }
+    auto value = PropertyList::readFile(file);
+    if (value && value->dictionary())
+        return *value->dictionary();
+
+    // Keep the damaged file for the person to look at; start afresh without it.
+    const std::string aside = file + ".corrupt";
+    if (std::rename(file.c_str(), aside.c_str()) == 0)
+        Log::message("The settings file " + file + " could not be parsed; it was kept as " + aside + " and the settings start empty.");
+    else
+        Log::message("The settings file " + file + " could not be parsed; the settings start empty.");
+    return {};
+}
+
+void ScreenSaverDefaults::refresh()
+{
+    const FileIdentity current = identify(path());
+    if (mLoaded && *mLoaded == current)
+        return;
+    mStored = current.exists ? readStoredValues(current.path) : PropertyDictionary {};
+    // Identify again: a corrupt file was moved aside while reading it.
+    mLoaded = identify(current.path);
+}
+
+bool ScreenSaverDefaults::modify(const std::function<void(PropertyDictionary&)>& change)
+{
+    const std::string folder = preferencesFolder();
+    const std::string file = path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+
+    FileLock lock(file + ".lock");
+    // Under the lock, start from what is on disk now so another writer's keys survive.
+    mLoaded.reset();
+    refresh();
+    change(mStored);
+    if (!lock.held())
+        return false;
+
+    std::string temporary = file + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, PropertyList::toXML(PropertyValue(mStored))) && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    mLoaded = identify(file);
+    return true;
+}
+
+std::optional<PropertyValue> ScreenSaverDefaults::objectForKey(std::string_view key)
+{
+    refresh();
+    if (auto it = mStored.find(key); it != mStored.end())
+        return it->second;
+    if (auto it = mRegistered.find(key); it != mRegistered.end())
+        return it->second;
+    return std::nullopt;
+}
+
+std::optional<PropertyData> ScreenSaverDefaults::dataForKey(std::string_view key)
+{
+    auto value = objectForKey(key);
+    if (!value || !value->data())
+        return std::nullopt;
+    return *value->data();
+}
+
+std::int32_t ScreenSaverDefaults::integerForKey(std::string_view key)
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return 0;
+    if (auto* v = value->integer())
+        return clampToInt32(static_cast<double>(*v));
+    if (auto* v = value->real())
+        return clampToInt32(*v);
+    if (auto* v = value->boolean())
+        return *v ? 1 : 0;
+    if (auto* v = value->string())
+        return clampToInt32(leadingNumber(*v));
+    return 0;
+}
+
+bool ScreenSaverDefaults::boolForKey(std::string_view key)
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return false;
+    if (auto* v = value->boolean())
+        return *v;
+    if (auto* v = value->integer())
+        return *v != 0;
+    if (auto* v = value->real())
+        return *v != 0.0;
+    if (auto* v = value->string()) {
+        std::size_t i = v->find_first_not_of(" \t\n");
+        if (i == std::string::npos)
+            return false;
+        const char c = (*v)[i];
+        if (c == 'Y' || c == 'y' || c == 'T' || c == 't')
+            return true;
+        return leadingNumber(*v) != 0.0;
+    }
+    return false;
+}
+
+float ScreenSaverDefaults::floatForKey(std::string_view key)
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return 0.0f;
+    if (auto* v = value->real())
+        return static_cast<float>(*v);
+    if (auto* v = value->integer())
+        return static_cast<float>(*v);
+    if (auto* v = value->boolean())
+        return *v ? 1.0f : 0.0f;
+    if (auto* v = value->string())
+        return static_cast<float>(leadingNumber(*v));
+    return 0.0f;
+}
+
+bool ScreenSaverDefaults::setObject(const PropertyValue& value, std::string_view key)
+{
+    return modify([&](PropertyDictionary& stored) { stored.insert_or_assign(std::string(key), value); });
+}
+
+bool ScreenSaverDefaults::setInteger(std::int32_t value, std::string_view key)
+{
+    return setObject(PropertyValue(static_cast<std::int64_t>(value)), key);
+}
+
+bool ScreenSaverDefaults::setBool(bool value, std::string_view key)
+{
+    return setObject(PropertyValue(value), key);
+}
+
+bool ScreenSaverDefaults::setFloat(float value, std::string_view key)
+{
+    return setObject(PropertyValue(static_cast<double>(value)), key);
+}
+
+bool ScreenSaverDefaults::removeObjectForKey(std::string_view key)
+{
+    return modify([&](PropertyDictionary& stored) {
+        if (auto it = stored.find(key); it != stored.end())
+            stored.erase(it);
+    });
+}
+
+void ScreenSaverDefaults::registerDefaults(const PropertyDictionary& defaults)
+{
+    for (const auto& [key, value] : defaults)
+        mRegistered.insert_or_assign(key, value);
+}
+
+std::optional<Color> ScreenSaverDefaults::colorForKey(std::string_view key)
+{
+    auto data = dataForKey(key);
+    if (!data)
+        return std::nullopt;
+    return Color::unarchiveFromData(*data);
+}
+
+bool ScreenSaverDefaults::setColor(const std::optional<Color>& color, std::string_view key)
+{
+    if (!color)
+        return removeObjectForKey(key);
+    return setObject(PropertyValue(color->archivedData()), key);
+}
+
+PropertyDictionary ScreenSaverDefaults::persistentDomain()
+{
+    refresh();
+    return mStored;
+}
+
+bool ScreenSaverDefaults::hasPersistentDomain()
+{
+    return identify(path()).exists;
+}
+
+bool ScreenSaverDefaults::removePersistentDomain()
+{
+    const std::string file = path();
+    FileLock lock(file + ".lock");
+    const bool removed = ::unlink(file.c_str()) == 0 || errno == ENOENT;
+    mLoaded.reset();
+    mStored.clear();
+    return removed;
+}

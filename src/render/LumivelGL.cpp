@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "render/LumivelGL.h"
+
+#include "platform/Log.h"
+#include "platform/Random.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "saver/SettingsKeys.h"
+#include "sources/ImagePathList.h"
+#include "sprites/Lumivel.h"
+#include "sprites/Skyvane.h"
+
+#include <GL/glu.h>
+#include <algorithm>
+#include <cmath>
+
+std::int32_t LumivelGL::sUnreadableImages = 0;
+
+namespace {
+constexpr float kDefaultFlightSpeed = 100.0f;
+}
+
+LumivelGL::ChosenFormat LumivelGL::choosePixelFormat()
+{
+    const std::vector<int> primary { PixelFormat::DoubleBuffer, PixelFormat::DepthSize, 24, PixelFormat::AlphaSize, 8,
+        PixelFormat::ColorSize, 32, PixelFormat::NoRecovery, PixelFormat::End };
+    if (auto format = PixelFormat::pixelFormatWithAttributes(primary))
+        return { format, true };
+    const std::vector<int> fallback { PixelFormat::DepthSize, 16, PixelFormat::End };
+    return { PixelFormat::pixelFormatWithAttributes(fallback), false };
+}
+
+LumivelGL::LumivelGL(Rect frame, bool preview)
+    : LumivelGL(frame, preview, choosePixelFormat())
+{
+}
+
+LumivelGL::LumivelGL(Rect frame, bool preview, ChosenFormat chosen)
+    : GLView(frame, chosen.format)
+    , mPreview(preview)
+    , mDoubleBuffer(chosen.doubleBuffer)
+{
+}
+
+LumivelGL::~LumivelGL()
+{
+    stopAnimation();
+}
+
+void LumivelGL::startAnimation()
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+
+    const Color background = defaults.colorForKey(SettingsKey::BackColor).value_or(Color { 0, 0, 0, 1 });
+    mClearRed = background.red;
+    mClearGreen = background.green;
+    mClearBlue = background.blue;
+
+    mImagePaths.reset();
+    mImages.reset();
+    mExpiredImages.clear();
+
+    mImageLimit = defaults.integerForKey(SettingsKey::ImageLimit);
+    mImageOrder = defaults.integerForKey(SettingsKey::ImageOrder);
+    mImageStyle = defaults.integerForKey(SettingsKey::ImageStyle);
+    mFlightSpeed = defaults.floatForKey(SettingsKey::FlightSpeed);
+    // A flight that never advances would never end, and the screen would freeze
+    // with a full set of pictures; such a speed means the default.
+    if (!(mFlightSpeed > 0.0f) || !std::isfinite(mFlightSpeed))
+        mFlightSpeed = kDefaultFlightSpeed;
+}
+
+void LumivelGL::stopAnimation()
+{
+    // Sprites own textures, which must be deleted in this view's context.
+    if (mImages && !mImages->empty())
+        makeCurrent();
+    mExpiredImages.clear();
+    mImages.reset();
+    mImagePaths.reset();
+}
+
+std::vector<std::string> LumivelGL::loadImagePaths()
+{
+    // No metadata query service exists here yet, so a saved search gives nothing.
+    return ImagePathList::loadImagePaths({});
+}
+
+std::unique_ptr<LVTexture> LumivelGL::textureWithImageAtPath(const std::string& path)
+{
+    return LVTexture::textureWithImageAtPath(path);
+}
+
+void LumivelGL::imageExpired(Sprite& sprite)
+{
+    mExpiredImages.push_back(&sprite);
+}
+
+std::optional<std::string> LumivelGL::choosePath()
+{
+    if (mPathCount == 0)
+        return std::nullopt;
+    if (mImageOrder == 0) {
+        if (mNextPath >= mPathCount)
+            mNextPath = 0;
+        return (*mImagePaths)[mNextPath++];
+    }
+    const int index = uniformInteger(0, static_cast<int>(mPathCount) - 1);
+    return (*mImagePaths)[static_cast<std::size_t>(index)];
+}
+
+void LumivelGL::topUp()
+{
+    // Compared as unsigned counts: a negative limit allows any number of sprites.
+    if (mImages->size() >= static_cast<std::uint32_t>(mImageLimit))
+        return;
+    const auto path = choosePath();
+    if (!path)
+        return;
+    auto texture = textureWithImageAtPath(*path);
+    std::unique_ptr<Sprite> sprite;
+    if (texture) {
+        if (mImageStyle == 0)
+            sprite = Lumivel::lumivelWithTexture(std::move(texture), bounds(), *this);
+        else
+            sprite = Skyvane::skyvaneWithTexture(std::move(texture), bounds(), *this);
+    }
+    if (sprite)
+        mImages->push_back(std::move(sprite));
+    else
+        applyUnreadablePolicy(*path);
+}
+
+void LumivelGL::applyUnreadablePolicy(const std::string& path)
+{
+    ++sUnreadableImages;
+    if (sUnreadableImages <= 4)
+        Log::message("Unable to load " + path + ".");
+    else if (sUnreadableImages == 5)
+        Log::message("Many unreadable images.");
+
+    auto& paths = *mImagePaths;
+    std::erase(paths, path);
+    mPathCount = static_cast<std::uint32_t>(paths.size());
+    if (mPathCount == 0)
+        Log::message("No readable images.");
+}
+
+void LumivelGL::setUpProjection(float width, float height)
+{
+    // The viewport counts device pixels, the projection points, so a picture covers
+    // the same share of a high-density screen as of an ordinary one.
+    const double ratio = devicePixelRatio();
+    glViewport(0, 0, static_cast<GLsizei>(width * ratio), static_cast<GLsizei>(height * ratio));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (mImageStyle == 0)
+        glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    else
+        gluPerspective(60.0, width / height, 50.0, 9500.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void LumivelGL::drawRect(Rect)
+{
+    if (!mImagePaths) {
+        mImagePaths = loadImagePaths();
+        mPathCount = static_cast<std::uint32_t>(mImagePaths->size());
+        mNextPath = 0;
+    }
+    if (!mImages) {
+        mImages.emplace();
+        mImages->reserve(static_cast<std::size_t>(std::clamp(mImageLimit, 0, 4096)));
+    }
+
+    topUp();
+
+    const Rect area = bounds();
+    setUpProjection(area.size.width, area.size.height);
+
+    glClearColor(mClearRed, mClearGreen, mClearBlue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (mImageStyle != 0) {
+        glEnable(GL_DEPTH_TEST);
+        gluLookAt(area.size.width * 0.5, area.size.height * 0.5, 0.0, area.size.width * 0.5, area.size.height * 0.5, -100.0, 0.0, 1.0, 0.0);
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+
+    for (auto& sprite : *mImages)
+        sprite->animateOneFrame();
+
+    if (mDoubleBuffer)
+        flushBuffer();
+    else
+        glFlush();
+
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+
+    dropExpiredSprites();
+}
+
+void LumivelGL::dropExpiredSprites()
+{
+    if (mExpiredImages.empty())
+        return;
+    std::erase_if(*mImages, [this](const std::unique_ptr<Sprite>& sprite) {
+        return std::find(mExpiredImages.begin(), mExpiredImages.end(), sprite.get()) != mExpiredImages.end();
+    });
+    mExpiredImages.clear();
+}

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/GLView.h"
+#include "sprites/Sprite.h"
+#include "textures/LVTexture.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The OpenGL view that draws the saver: it owns the picture list, the live sprites
+// and the frame loop. One drawRect is one frame: at most one new sprite, the whole
+// GL state set up for the style, every sprite drawn, the frame shown, the state
+// undone and the finished sprites dropped.
+class LumivelGL : public GLView, public SpriteParent {
+public:
+    // The view over frame; preview is true for the host's small preview.
+    LumivelGL(Rect frame, bool preview);
+    ~LumivelGL() override;
+
+    // Reads the settings and readies the view for its first frame.
+    void startAnimation();
+    // Lets go of the sprites (and so their textures, in this view's context), the
+    // path list and the expired list. Safe to call twice.
+    void stopAnimation();
+
+    void prepareOpenGL() override { }
+    void drawRect(Rect dirty) override;
+
+    // SpriteParent
+    Rect bounds() const override { return View::bounds(); }
+    bool preview() const override { return mPreview; }
+    float flightSpeed() const override { return mFlightSpeed; }
+    void imageExpired(Sprite& sprite) override;
+
+    // The paths of the configured source; never fails, possibly empty.
+    virtual std::vector<std::string> loadImagePaths();
+
+    // Pictures that failed to load in this process, shared by every renderer.
+    static std::int32_t unreadableImageCount() { return sUnreadableImages; }
+
+    // For tests and tools: the state the frame loop keeps.
+    const std::optional<std::vector<std::string>>& imagePaths() const { return mImagePaths; }
+    std::uint32_t pathCount() const { return mPathCount; }
+    std::uint32_t nextPath() const { return mNextPath; }
+    std::size_t liveSpriteCount() const { return mImages ? mImages->size() : 0; }
+    bool doubleBuffer() const { return mDoubleBuffer; }
+
+protected:
+    // The texture of one chosen path, or null when it cannot be read.
+    virtual std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+
+private:
+    struct ChosenFormat {
+        std::optional<PixelFormat> format;
+        bool doubleBuffer;
+    };
+    static ChosenFormat choosePixelFormat();
+    LumivelGL(Rect frame, bool preview, ChosenFormat chosen);
+
+    std::optional<std::string> choosePath();
+    void topUp();
+    void applyUnreadablePolicy(const std::string& path);
+    void setUpProjection(float width, float height);
+    void dropExpiredSprites();
+
+    std::optional<std::vector<std::string>> mImagePaths;
+    std::uint32_t mPathCount { 0 };
+    std::uint32_t mNextPath { 0 };
+    std::int32_t mImageLimit { 0 };
+    std::int32_t mImageOrder { 0 };
+    std::int32_t mImageStyle { 0 };
+    float mFlightSpeed { 0.0f };
+    std::optional<std::vector<std::unique_ptr<Sprite>>> mImages;
+    std::vector<Sprite*> mExpiredImages;
+    bool mPreview { false };
+    bool mDoubleBuffer { true };
+    float mClearRed { 0.0f };
+    float mClearGreen { 0.0f };
+    float mClearBlue { 0.0f };
+
+    static std::int32_t sUnreadableImages;
+};

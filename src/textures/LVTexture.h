@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <GL/gl.h>
+#include <memory>
+#include <string>
+
+class Image;
+
+// One OpenGL texture made from one picture, with the picture's fitted size and the
+// fraction of the power-of-two texture it covers. Made, used and destroyed with the
+// renderer's OpenGL context current; the destructor deletes the GL texture.
+class LVTexture {
+public:
+    // The texture of the picture file at path (album-artwork cache files included),
+    // or null when it cannot be read.
+    static std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+    static std::unique_ptr<LVTexture> initWithImageAtPath(const std::string& path);
+    // Makes the texture of an already decoded picture; the picture is resized to fit.
+    explicit LVTexture(Image& image);
+    // Adopts an existing texture name (0 for none); for tests and tools.
+    LVTexture(GLuint name, Size imageDimensions, Size imageSpan);
+    ~LVTexture();
+    LVTexture(const LVTexture&) = delete;
+    LVTexture& operator=(const LVTexture&) = delete;
+
+    // Binds the texture to GL_TEXTURE_2D.
+    void activate() const;
+    // The picture's fitted size in pixels.
+    Size imageDimensions() const { return mImageDimensions; }
+    // Fitted width / texture width and fitted height / texture height, each in (0, 1].
+    Size imageSpan() const { return mImageSpan; }
+    GLuint textureName() const { return mTexture; }
+
+private:
+    GLuint mTexture { 0 };
+    Size mImageDimensions;
+    Size mImageSpan;
+};
