@@ -1,2 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-int main() { return 0; }
+#include "Version.h"
+#include "host/CommandLine.h"
+#include "host/DefaultsCommand.h"
+#include "host/PictureListCommand.h"
+#include "host/SaverHost.h"
+#include "host/Snapshot.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = CommandLine::parse(arguments);
+    if (!parsed.commandLine) {
+        std::cerr << "skyvanes: " << parsed.error << "\n\n" << CommandLine::usage();
+        return 1;
+    }
+    const CommandLine& line = *parsed.commandLine;
+    switch (line.mode) {
+    case CommandLine::Mode::Help:
+        std::cout << CommandLine::usage();
+        return 0;
+    case CommandLine::Mode::Version:
+        std::cout << "skyvanes " << kSkyvanesVersion << '\n';
+        return 0;
+    case CommandLine::Mode::Defaults:
+        return DefaultsCommand::run(line.defaultsArguments, std::cout, std::cerr);
+    case CommandLine::Mode::List:
+        return PictureListCommand::run(std::cout, std::cerr);
+    case CommandLine::Mode::Snapshot:
+        return Snapshot::run(line);
+    default:
+        return SaverHost::run(line, argv[0]);
+    }
+}

@@ -3,6 +3,7 @@
 
 #include "platform/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,10 +12,12 @@
 #include <vector>
 
 // A decoded-on-demand picture: its upright size is known at once, its pixels are
-// produced at the size asked for. Implemented by the Qt platform library.
+// produced at the size asked for, so a large photograph is never decoded whole when
+// only a small texture is wanted. Implemented by the Qt platform library.
 class Image {
 public:
-    // 8 bits per sample, 3 (RGB) or 4 (RGBA) samples per pixel, rows top first.
+    // 8 bits per sample, 3 (RGB) or 4 (RGBA) samples per pixel, rows top first,
+    // sRGB, with no padding at the end of a row.
     struct Bitmap {
         int pixelsWide { 0 };
         int pixelsHigh { 0 };
@@ -25,17 +28,25 @@ public:
         std::vector<std::uint8_t> data;
     };
 
+    // Pictures whose header claims more pixels than this are refused as unreadable,
+    // so that a decompression bomb cannot take the saver down.
+    static constexpr std::int64_t kMaximumPixels = 100'000'000;
+    // No single decode may allocate more than this many bytes.
+    static constexpr std::int64_t kMaximumAllocation = std::int64_t { 512 } << 20;
+
     virtual ~Image() = default;
 
-    // The picture in the file, or null when it is not a readable picture.
+    // The picture in the file, or null when it is missing, not a readable picture,
+    // or too large.
     static std::unique_ptr<Image> imageWithContentsOfFile(const std::string& path);
-    // The picture held by bytes, which must outlive the Image; null when not a picture.
+    // The picture held by bytes, which are not copied and must outlive the Image;
+    // null when they are not a readable picture.
     static std::unique_ptr<Image> imageWithData(std::span<const std::uint8_t> bytes);
 
     // The upright size in pixels (after the picture's own orientation is applied).
     virtual Size size() const = 0;
-    // The size the picture is drawn at from now on, scaled rather than cropped.
+    // The size in pixels the picture is drawn at from now on, scaled rather than cropped.
     virtual void setSize(Size size) = 0;
-    // The picture drawn at its current size; nothing when decoding fails.
+    // The picture drawn upright at its current size; nothing when decoding fails.
     virtual std::optional<Bitmap> capture() = 0;
 };

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <ostream>
+
+// `skyvanes --list`: the picture list the current settings give, one path a line,
+// and the count on the error stream, so a person can see why a picture shows or not.
+class PictureListCommand {
+public:
+    static int run(std::ostream& out, std::ostream& err);
+};

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "host/CommandLine.h"
+
+// Runs the saver on screen with Qt: in its own window, full screen, or inside a
+// window that xscreensaver or xsecurelock gives it. It keeps the host's contract:
+// initialise the class, create the view, give its renderer a GL surface, start,
+// one tick per animation interval followed by a redraw, stop.
+class SaverHost {
+public:
+    // Returns the exit status: 0 after SIGTERM, SIGINT or the window being closed.
+    static int run(const CommandLine& line, const char* programName);
+};

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "host/CommandLine.h"
+
+// Draws frames offscreen, without any display, and writes the last one to a PNG.
+class Snapshot {
+public:
+    // Returns the exit status; messages go to standard error.
+    static int run(const CommandLine& line);
+};
