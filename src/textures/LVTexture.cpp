@@ -1,15 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textures/LVTexture.h"
 
+#include "platform/Image.h"
+#include "textures/ArtworkCacheFile.h"
+#include "textures/TextureDimensions.h"
+
 std::unique_ptr<LVTexture> LVTexture::textureWithImageAtPath(const std::string& path)
 {
     return initWithImageAtPath(path);
 }
 
-std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string&)
+std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string& path)
 {
-    // Pictures cannot be decoded yet: every path counts as unreadable.
-    return nullptr;
+    if (ArtworkCacheFile::isArtworkCachePath(path)) {
+        // The decoder reads the file's bytes in place, so the file stays in memory
+        // until the texture has been made.
+        const auto file = ArtworkCacheFile::readFromFile(path);
+        const auto picture = file ? file->picture() : std::nullopt;
+        auto image = picture ? Image::imageWithData(*picture) : nullptr;
+        return image ? initWithImage(*image) : nullptr;
+    }
+    auto image = Image::imageWithContentsOfFile(path);
+    return image ? initWithImage(*image) : nullptr;
+}
+
+std::unique_ptr<LVTexture> LVTexture::initWithImage(Image& image)
+{
+    Size dimensions;
+    Size span;
+    const GLuint name = generateTextureDimensions(image, &dimensions, &span);
+    if (name == 0)
+        return nullptr;
+    return std::make_unique<LVTexture>(name, dimensions, span);
 }
 
 LVTexture::LVTexture(GLuint name, Size imageDimensions, Size imageSpan)

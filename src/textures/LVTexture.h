@@ -17,9 +17,11 @@ public:
     // The texture of the picture file at path (album-artwork cache files included),
     // or null when it cannot be read.
     static std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+    // The same as textureWithImageAtPath.
     static std::unique_ptr<LVTexture> initWithImageAtPath(const std::string& path);
-    // Makes the texture of an already decoded picture; the picture is resized to fit.
-    explicit LVTexture(Image& image);
+    // The texture of an already decoded picture, which is resized to fit the Detail
+    // setting; null when the picture cannot be drawn.
+    static std::unique_ptr<LVTexture> initWithImage(Image& image);
     // Adopts an existing texture name (0 for none); for tests and tools.
     LVTexture(GLuint name, Size imageDimensions, Size imageSpan);
     ~LVTexture();
@@ -32,6 +34,7 @@ public:
     Size imageDimensions() const { return mImageDimensions; }
     // Fitted width / texture width and fitted height / texture height, each in (0, 1].
     Size imageSpan() const { return mImageSpan; }
+    // The GL texture name; owned by this object.
     GLuint textureName() const { return mTexture; }
 
 private:

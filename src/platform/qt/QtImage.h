@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/Image.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QIODevice>
+#include <memory>
+
+// A picture read by Qt's image readers (and the image-format plugins): the header
+// is read at once, the pixels only in capture(), asking the reader for the target
+// size so that a JPEG is decoded at 1/2, 1/4 or 1/8 scale instead of whole.
+class QtImage : public Image {
+public:
+    // Takes the device (a file or a buffer over borrowed bytes); null when no Qt
+    // reader takes its content or the picture is too large.
+    static std::unique_ptr<QtImage> imageWithDevice(std::unique_ptr<QIODevice> device);
+
+    Size size() const override;
+    void setSize(Size size) override;
+    std::optional<Bitmap> capture() override;
+
+private:
+    QtImage() = default;
+    bool readHeader();
+    QImage readScaled();
+
+    std::unique_ptr<QIODevice> mDevice;
+    std::unique_ptr<QImageReader> mReader;
+    QSize mUpright;
+    // The stored picture lies on its side: the reader's sizes are transposed.
+    bool mTransposed { false };
+    QSize mTarget;
+    // The whole picture, when its size could only be learnt by decoding it.
+    QImage mDecoded;
+    bool mRead { false };
+};

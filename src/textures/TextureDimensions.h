@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/Geometry.h"
+
+#include <GL/gl.h>
+#include <cstdint>
+
+class Image;
+
+// The exponent of the largest texture edge for a Detail level: Detail + 5, kept
+// between 0 and log2 of the context's GL_MAX_TEXTURE_SIZE so that no Detail a
+// settings file holds can overflow the shift or ask for a texture GL refuses.
+int maximumEdgeExponent(std::int64_t detail, GLint maxTextureSize);
+
+// The picture's size shrunk, keeping its aspect ratio, so that its longer edge is at
+// most maximumEdge; a picture that already fits is returned unchanged (never enlarged).
+Size fittedSize(Size picture, float maximumEdge);
+
+// The smallest power of two, at least 1, that is not less than pixels.
+int textureEdge(int pixels);
+
+// Turns the picture into a new GL_TEXTURE_2D texture with power-of-two edges, the
+// picture upright in its lower-left corner, shrunk to the Detail setting read from
+// the settings store at this call. Writes the fitted size and the span (fitted
+// size / texture size, each in (0, 1]) where the pointers are not null. Returns the
+// texture name, owned by the caller; 0 (and nothing generated or written) when the
+// picture cannot be drawn. Needs a current GL context; leaves the texture bound and
+// the unpack row length and alignment changed.
+GLuint generateTextureDimensions(Image& image, Size* dimensions, Size* span);
