@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "platform/PropertyList.h"
+#include "platform/ScreenSaverDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string readWhole(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// Each test gets its own domain name, since store objects live for the whole process.
+ScreenSaverDefaults& freshStore()
+{
+    static int counter = 0;
+    return ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.test" + std::to_string(++counter));
+}
+
+}
+
+TEST(ScreenSaverDefaults, AbsentKeysReadAsZeroNoAndNothing)
+{
+    ScopedPreferences preferences;
+    auto& store = freshStore();
+    EXPECT_EQ(store.integerForKey("Missing"), 0);
+    EXPECT_FALSE(store.boolForKey("Missing"));
+    EXPECT_EQ(store.floatForKey("Missing"), 0.0f);
+    EXPECT_FALSE(store.objectForKey("Missing"));
+    EXPECT_FALSE(store.dataForKey("Missing"));
+    EXPECT_FALSE(store.colorForKey("Missing"));
+}
+
+TEST(ScreenSaverDefaults, StoredValueWinsOverRegisteredAndRemovalBringsTheDefaultBack)
+{
+    ScopedPreferences preferences;
+    auto& store = freshStore();
+    store.registerDefaults({ { "Limit", PropertyValue(8) }, { "Speed", PropertyValue(100.0) } });
+    EXPECT_EQ(store.integerForKey("Limit"), 8);
+
+    ASSERT_TRUE(store.setInteger(3, "Limit"));
+    EXPECT_EQ(store.integerForKey("Limit"), 3);
+    ASSERT_TRUE(store.removeObjectForKey("Limit"));
+    EXPECT_EQ(store.integerForKey("Limit"), 8);
+
+    // Registration is only a fallback: nothing of it reaches the file.
+    ASSERT_TRUE(store.setBool(true, "Other"));
+    auto onDisk = PropertyList::readFile(store.path());
+    ASSERT_TRUE(onDisk && onDisk->dictionary());
+    EXPECT_FALSE(onDisk->find("Limit"));
+    EXPECT_FALSE(onDisk->find("Speed"));
+    EXPECT_TRUE(onDisk->find("Other"));
+}
+
+TEST(ScreenSaverDefaults, TypedReadersConvertBetweenNumberKinds)
+{
+    ScopedPreferences preferences;
+    auto& store = freshStore();
+    store.setFloat(2.75f, "F");
+    store.setObject(PropertyValue("42"), "S");
+    store.setObject(PropertyValue("YES"), "Yes");
+    store.setInteger(-7, "Negative");
+    EXPECT_EQ(store.integerForKey("F"), 2);
+    EXPECT_EQ(store.integerForKey("S"), 42);
+    EXPECT_TRUE(store.boolForKey("Yes"));
+    EXPECT_TRUE(store.boolForKey("F"));
+    EXPECT_EQ(store.integerForKey("Negative"), -7);
+    EXPECT_EQ(store.floatForKey("S"), 42.0f);
+}
+
+TEST(ScreenSaverDefaults, ColourComesBackExactlyAndNilRemovesIt)
+{
+    ScopedPreferences preferences;
+    auto& store = freshStore();
+    const Color odd { 0.1f, 1.0f / 3.0f, 0.987654f, 0.5f };
+    ASSERT_TRUE(store.setColor(odd, "Back"));
+    // Read through a fresh parse of the file, not only the cache.
+    auto onDisk = PropertyList::readFile(store.path());
+    ASSERT_TRUE(onDisk);
+    EXPECT_EQ(Color::unarchiveFromData(*onDisk->find("Back")->data()), odd);
+    EXPECT_EQ(store.colorForKey("Back"), odd);
+
+    ASSERT_TRUE(store.setColor(std::nullopt, "Back"));
+    EXPECT_FALSE(store.colorForKey("Back"));
+    EXPECT_FALSE(store.objectForKey("Back"));
+
+    store.setObject(PropertyValue(PropertyData { 1, 2, 3 }), "NotAColour");
+    EXPECT_FALSE(store.colorForKey("NotAColour"));
+}
+
+TEST(ScreenSaverDefaults, ValueWrittenByAnotherProcessIsSeenAtTheNextRead)
+{
+    ScopedPreferences preferences;
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.crossprocess");
+    store.setInteger(1, "Value");
+    EXPECT_EQ(store.integerForKey("Value"), 1);
+
+    const std::string command = std::string(SKYVANES_BINARY) + " defaults write org.skyvanes.crossprocess Value -int 2";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(store.integerForKey("Value"), 2);
+}
+
+TEST(ScreenSaverDefaults, ConcurrentWritersLoseNoKey)
+{
+    ScopedPreferences preferences;
+    const std::string domain = "org.skyvanes.concurrent";
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < 3; ++writer) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
+            bool ok = true;
+            for (int i = 1; i <= 40; ++i)
+                ok = store.setInteger(i, "Writer" + std::to_string(writer)) && ok;
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
+    for (int writer = 0; writer < 3; ++writer)
+        EXPECT_EQ(store.integerForKey("Writer" + std::to_string(writer)), 40);
+    // No temporary file is left behind.
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(preferences.folder()))
+        files += entry.path().extension() == ".plist" ? 1 : 0;
+    EXPECT_EQ(files, 1);
+}
+
+TEST(ScreenSaverDefaults, UnparsableFileIsKeptAsideAndTheDomainStartsEmpty)
+{
+    for (const std::string damaged : { std::string("\x01\x02garbage\xff not a plist"),
+             std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ImageLimit</key><integ"),
+             std::string() }) {
+        ScopedPreferences preferences;
+        std::filesystem::create_directories(preferences.folder());
+        const auto file = preferences.folder() / "org.skyvanes.damaged.plist";
+        std::ofstream(file, std::ios::binary) << damaged;
+
+        LogCapture log;
+        auto& store = ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.damaged");
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
+        EXPECT_EQ(log.lines().size(), 1u) << "the damage is reported once";
+        EXPECT_EQ(readWhole(file.string() + ".corrupt"), damaged) << "the damaged file is kept, not deleted";
+
+        // The domain works again from empty.
+        ASSERT_TRUE(store.setInteger(5, "ImageLimit"));
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 5);
+    }
+}
+
+TEST(ScreenSaverDefaults, DomainNamesCannotLeaveThePreferencesFolder)
+{
+    EXPECT_TRUE(ScreenSaverDefaults::isValidDomainName("org.skyvanes.Skyvanes"));
+    EXPECT_TRUE(ScreenSaverDefaults::isValidDomainName("com.apple.iPhoto"));
+    for (const char* bad : { "", "../evil", "a/b", ".hidden", "line\nbreak" })
+        EXPECT_FALSE(ScreenSaverDefaults::isValidDomainName(bad)) << bad;
+}

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "saver/SettingsKeys.h"
+#include "saver/SkyvanesView.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+ScreenSaverDefaults& settings()
+{
+    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+}
+
+class SkyvanesViewTest : public ::testing::Test {
+protected:
+    void SetUp() override { SkyvanesView::initialize(); }
+    void TearDown() override { SkyvanesView::setRandomDevicePath("/dev/random"); }
+    ScopedPreferences mPreferences;
+};
+}
+
+TEST_F(SkyvanesViewTest, RegisteredDefaultsAreWhatANewPersonSees)
+{
+    auto& store = settings();
+    const char* home = std::getenv("HOME");
+    ASSERT_TRUE(home);
+    EXPECT_EQ(*store.objectForKey(SettingsKey::ImageDir)->string(), std::string(home) + "/Pictures");
+    EXPECT_EQ(store.integerForKey(SettingsKey::ImageLimit), 8);
+    EXPECT_TRUE(store.boolForKey(SettingsKey::SubDirs));
+    EXPECT_EQ(store.integerForKey(SettingsKey::Detail), 3);
+    EXPECT_EQ(store.integerForKey(SettingsKey::Source), 1);
+    EXPECT_EQ(*store.objectForKey(SettingsKey::Album)->string(), "Library");
+    EXPECT_EQ(store.integerForKey(SettingsKey::FrameRate), 15);
+    EXPECT_EQ(store.floatForKey(SettingsKey::FlightSpeed), 100.0f);
+    EXPECT_FALSE(store.colorForKey(SettingsKey::BackColor));
+    EXPECT_EQ(store.integerForKey(SettingsKey::ImageOrder), 0);
+    EXPECT_EQ(store.integerForKey(SettingsKey::ImageStyle), 0);
+    // Registration wrote nothing.
+    EXPECT_FALSE(store.hasPersistentDomain());
+}
+
+TEST_F(SkyvanesViewTest, AnimationIntervalFollowsTheFrameRateAtCreation)
+{
+    for (int rate : { 15, 30, 1 }) {
+        settings().setInteger(rate, SettingsKey::FrameRate);
+        SkyvanesView view(Rect { {}, { 640, 480 } }, false);
+        EXPECT_DOUBLE_EQ(view.animationTimeInterval(), 1.0 / rate);
+    }
+    SkyvanesView earlier(Rect { {}, { 640, 480 } }, false);
+    settings().setInteger(60, SettingsKey::FrameRate);
+    EXPECT_DOUBLE_EQ(earlier.animationTimeInterval(), 1.0 / 1) << "a change reaches only views made afterwards";
+}
+
+TEST_F(SkyvanesViewTest, RendererCoversTheBoundsWithThePreviewFlag)
+{
+    SkyvanesView preview(Rect { { 100, 50 }, { 320, 200 } }, true);
+    ASSERT_TRUE(preview.renderer());
+    EXPECT_EQ(preview.renderer()->frame(), (Rect { { 0, 0 }, { 320, 200 } }));
+    EXPECT_TRUE(preview.renderer()->preview());
+    ASSERT_EQ(preview.subviews().size(), 1u);
+    EXPECT_EQ(preview.subviews()[0], preview.renderer());
+
+    SkyvanesView full(Rect { {}, { 1280, 800 } }, false);
+    EXPECT_FALSE(full.renderer()->preview());
+}
+
+TEST_F(SkyvanesViewTest, EachTickOnlyMarksTheRenderer)
+{
+    SkyvanesView view(Rect { {}, { 320, 200 } }, false);
+    view.startAnimation();
+    EXPECT_TRUE(view.isAnimating());
+    view.animateOneFrame();
+    EXPECT_TRUE(view.renderer()->needsDisplay());
+    EXPECT_FALSE(view.needsDisplay());
+    view.stopAnimation();
+    EXPECT_FALSE(view.isAnimating());
+    EXPECT_TRUE(view.hasConfigureSheet());
+}
+
+TEST_F(SkyvanesViewTest, EveryViewSeedsFromTheRandomDevice)
+{
+    TemporaryFolder folder;
+    const std::uint32_t word = 0x01020304;
+    const auto device = folder.write("random", std::string(reinterpret_cast<const char*>(&word), 4));
+    SkyvanesView::setRandomDevicePath(device.string());
+
+    srandom(word);
+    const long expected = random();
+
+    SkyvanesView first(Rect { {}, { 10, 10 } }, false);
+    EXPECT_EQ(random(), expected);
+    SkyvanesView second(Rect { {}, { 10, 10 } }, false);
+    EXPECT_EQ(random(), expected) << "the second view seeds afresh";
+}
+
+TEST_F(SkyvanesViewTest, WithoutAWholeWordTheGeneratorIsLeftAlone)
+{
+    TemporaryFolder folder;
+    for (const std::string device : { (folder.path() / "missing").string(), folder.write("short", "ab").string() }) {
+        SkyvanesView::setRandomDevicePath(device);
+        srandom(99);
+        const long expected = random();
+        srandom(99);
+        SkyvanesView view(Rect { {}, { 10, 10 } }, false);
+        ASSERT_TRUE(view.renderer());
+        EXPECT_EQ(random(), expected) << device;
+    }
+}
