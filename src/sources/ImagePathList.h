@@ -15,4 +15,15 @@ public:
     // it calls initiateLiveQuery (when the query facility is present) and returns
     // an empty list.
     static std::vector<std::string> loadImagePaths(const LiveQueryStarter& initiateLiveQuery);
+
+    // The album-artwork folder below the user's home ($HOME), without a trailing '/'.
+    static std::string albumArtworkFolder();
+
+    static constexpr int kSourceAlbum = 0;
+    static constexpr int kSourceFolder = 1;
+    static constexpr int kSourceArtwork = 2;
+
+private:
+    static std::vector<std::string> albumPaths();
+    static std::vector<std::string> folderPaths(const LiveQueryStarter& initiateLiveQuery);
 };

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sources/FolderWalk.h"
+
+#include "sources/FileVisibility.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace {
+
+enum class Kind { File, Folder, Other };
+
+struct Entry {
+    std::string name;
+    Kind kind;
+};
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The type from the listing spares a stat per entry, which is most of a walk's
+// cost on a warm cache; only links (and file systems that do not fill d_type)
+// need one.
+Kind kindOf(const std::string& path, unsigned char type)
+{
+    struct stat info { };
+    switch (type) {
+    case DT_REG:
+        return Kind::File;
+    case DT_DIR:
+        return Kind::Folder;
+    case DT_LNK:
+        // A link counts only when it leads to a regular file; its target folder is
+        // never entered.
+        return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
+    case DT_UNKNOWN:
+        if (::lstat(path.c_str(), &info) != 0)
+            return Kind::Other;
+        if (S_ISDIR(info.st_mode))
+            return Kind::Folder;
+        if (S_ISLNK(info.st_mode))
+            return kindOf(path, DT_LNK);
+        return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
+    default:
+        return Kind::Other;
+    }
+}
+
+std::string joined(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + '/' + name;
+}
+
+// The folder's entries sorted by name, or nothing when it cannot be read.
+std::optional<std::vector<Entry>> readFolder(const std::string& folder)
+{
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir)
+        return std::nullopt;
+    std::vector<Entry> entries;
+    while (const dirent* item = ::readdir(dir.get())) {
+        std::string name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        const Kind kind = kindOf(joined(folder, name), item->d_type);
+        if (kind != Kind::Other)
+            entries.push_back({ std::move(name), kind });
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return entries;
+}
+
+// Folders still to finish, each with its sorted entries and how far it has got;
+// a stack rather than recursion, so a very deep tree cannot exhaust the call stack.
+struct Pending {
+    std::string path;
+    std::vector<Entry> entries;
+    std::size_t next { 0 };
+    FileVisibility::HiddenNames hidden;
+};
+
+}
+
+std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& folder, bool subfolders)
+{
+    std::vector<std::string> files;
+    auto top = readFolder(folder);
+    if (!top)
+        return files;
+
+    std::vector<Pending> stack;
+    stack.push_back({ folder, std::move(*top), 0, FileVisibility::hiddenNames(folder) });
+    while (!stack.empty()) {
+        Pending& current = stack.back();
+        if (current.next == current.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Entry& entry = current.entries[current.next++];
+        std::string path = joined(current.path, entry.name);
+        if (entry.kind == Kind::File) {
+            if (FileVisibility::nameIsVisible(entry.name, current.hidden))
+                files.push_back(std::move(path));
+        } else if (subfolders) {
+            // Hidden folders are entered too: each file inside is judged by its own name.
+            if (auto entries = readFolder(path)) {
+                auto hidden = FileVisibility::hiddenNames(path);
+                stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });
+            }
+        }
+    }
+    return files;
+}
