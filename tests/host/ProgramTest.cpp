@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "XServer.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+// Runs the program to completion with the test's own preferences folder.
+int runProgram(const ScopedPreferences& preferences, const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> argv { SKYVANES_BINARY };
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ProgramRun run(argv, { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string() });
+    return run.wait(60000).value_or(-1);
+}
+
+void storeBackground(const ScopedPreferences& preferences, const std::string& colour)
+{
+    ASSERT_EQ(runProgram(preferences, { "defaults", "write", "org.skyvanes.Skyvanes", "BackColor", "-color", colour }), 0);
+}
+
+std::vector<std::string> displayEnvironment(const ScopedPreferences& preferences, const XServer& server)
+{
+    return { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string(), "DISPLAY=" + server.display(),
+        "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + preferences.folder().parent_path().string() };
+}
+
+// Polls until the window shows the colour, for up to five seconds.
+bool showsColour(XServer& server, std::uint32_t window, std::uint32_t rgb)
+{
+    for (int i = 0; i < 100; ++i) {
+        for (auto child : server.children(window)) {
+            if (server.pixel(child, 5, 5) == rgb)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+}
+
+TEST(Program, SnapshotIsExactlyTheStoredBackground)
+{
+    ScopedPreferences preferences;
+    storeBackground(preferences, "#3366CC");
+    TemporaryFolder folder;
+    const auto png = (folder.path() / "out.png").string();
+    ASSERT_EQ(runProgram(preferences, { "--snapshot", png, "--size", "320x200", "--frames", "3" }), 0);
+    QImage image(QString::fromStdString(png));
+    ASSERT_EQ(image.size(), QSize(320, 200));
+    for (QPoint p : { QPoint(0, 0), QPoint(319, 199), QPoint(160, 100) })
+        EXPECT_EQ(image.pixel(p), qRgb(0x33, 0x66, 0xCC));
+}
+
+TEST(Program, DamagedSettingsNeverStopTheSaver)
+{
+    for (const std::string damage : { std::string("\x00\xff garbage", 10), std::string("<?xml version=\"1.0\"?><plist><dict><key>Back") }) {
+        ScopedPreferences preferences;
+        std::filesystem::create_directories(preferences.folder());
+        const auto file = preferences.folder() / "org.skyvanes.Skyvanes.plist";
+        std::ofstream(file, std::ios::binary) << damage;
+        TemporaryFolder folder;
+        EXPECT_EQ(runProgram(preferences, { "--snapshot", (folder.path() / "out.png").string(), "--size", "64x64" }), 0);
+        EXPECT_TRUE(std::filesystem::exists(file.string() + ".corrupt"));
+        EXPECT_EQ(runProgram(preferences, { "--list" }), 0);
+    }
+}
+
+TEST(Program, UnknownOptionExitsWithOne)
+{
+    ScopedPreferences preferences;
+    EXPECT_EQ(runProgram(preferences, { "--no-such-thing" }), 1);
+    EXPECT_EQ(runProgram(preferences, { "--help" }), 0);
+    EXPECT_EQ(runProgram(preferences, { "--version" }), 0);
+}
+
+TEST(Program, DrawsInsideAForeignWindowAndEndsCleanlyOnSigterm)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    storeBackground(preferences, "#10C080");
+    const auto window = server->createWindow(300, 200);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%x", window);
+    ProgramRun saver({ SKYVANES_BINARY, "-window-id", id }, displayEnvironment(preferences, *server));
+    EXPECT_TRUE(showsColour(*server, window, 0x10C080));
+
+    const auto sent = std::chrono::steady_clock::now();
+    const auto status = saver.signalAndWait(SIGTERM, 2000);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(500));
+}
+
+TEST(Program, RootModeDrawsInTheWindowXscreensaverNames)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    storeBackground(preferences, "#C03010");
+    const auto window = server->createWindow(500, 300);
+    // xsecurelock writes the id in decimal, xscreensaver in hex; both must work.
+    for (const std::string id : { std::to_string(window), [&] { char b[32]; std::snprintf(b, sizeof b, "0x%x", window); return std::string(b); }() }) {
+        auto environment = displayEnvironment(preferences, *server);
+        environment.push_back("XSCREENSAVER_WINDOW=" + id);
+        ProgramRun saver({ SKYVANES_BINARY, "-root" }, environment);
+        EXPECT_TRUE(showsColour(*server, window, 0xC03010)) << id;
+        EXPECT_EQ(saver.signalAndWait(SIGTERM, 2000), 0);
+    }
+}

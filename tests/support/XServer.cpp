@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "XServer.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+std::unique_ptr<XServer> XServer::start(int width, int height)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return nullptr;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return nullptr;
+    if (pid == 0) {
+        ::close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ::close(fds[1]);
+    std::unique_ptr<XServer> server(new XServer);
+    server->mPid = pid;
+    std::string number;
+    char c;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(fds[0]);
+    if (number.empty())
+        return nullptr;
+    server->mDisplay = ":" + number;
+    server->mConnection = xcb_connect(server->mDisplay.c_str(), nullptr);
+    if (xcb_connection_has_error(server->mConnection))
+        return nullptr;
+    return server;
+}
+
+XServer::~XServer()
+{
+    if (mConnection)
+        xcb_disconnect(mConnection);
+    if (mPid > 0) {
+        ::kill(mPid, SIGTERM);
+        ::waitpid(mPid, nullptr, 0);
+    }
+}
+
+std::uint32_t XServer::createWindow(int width, int height)
+{
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(mConnection)).data;
+    const std::uint32_t window = xcb_generate_id(mConnection);
+    const std::uint32_t values[] = { screen->white_pixel };
+    xcb_create_window(mConnection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, static_cast<std::uint16_t>(width),
+        static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
+    xcb_map_window(mConnection, window);
+    xcb_flush(mConnection);
+    return window;
+}
+
+std::vector<std::uint32_t> XServer::children(std::uint32_t window)
+{
+    std::vector<std::uint32_t> result;
+    auto* reply = xcb_query_tree_reply(mConnection, xcb_query_tree(mConnection, window), nullptr);
+    if (!reply)
+        return result;
+    const xcb_window_t* list = xcb_query_tree_children(reply);
+    result.assign(list, list + xcb_query_tree_children_length(reply));
+    std::free(reply);
+    return result;
+}
+
+std::optional<std::uint32_t> XServer::pixel(std::uint32_t window, int x, int y)
+{
+    auto cookie = xcb_get_image(mConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1, ~0u);
+    auto* reply = xcb_get_image_reply(mConnection, cookie, nullptr);
+    if (!reply)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    const int length = xcb_get_image_data_length(reply);
+    if (length >= 4)
+        std::memcpy(&value, xcb_get_image_data(reply), 4);
+    std::free(reply);
+    return value & 0xFFFFFF;
+}
+
+ProgramRun::ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+{
+    mPid = ::fork();
+    if (mPid == 0) {
+        for (const auto& assignment : environment)
+            ::putenv(const_cast<char*>(assignment.c_str()));
+        std::vector<char*> argv;
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        _exit(127);
+    }
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (running()) {
+        ::kill(mPid, SIGKILL);
+        ::waitpid(mPid, nullptr, 0);
+    }
+}
+
+std::optional<int> ProgramRun::wait(int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!mStatus) {
+        int status = 0;
+        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
+            mStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return mStatus;
+}
+
+std::optional<int> ProgramRun::signalAndWait(int signal, int timeoutMs)
+{
+    if (running())
+        ::kill(mPid, signal);
+    return wait(timeoutMs);
+}

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct xcb_connection_t;
+
+// A private Xvfb server for tests that need a real X display, with a connection to it.
+class XServer {
+public:
+    // Null when Xvfb cannot be started.
+    static std::unique_ptr<XServer> start(int width = 640, int height = 480);
+    ~XServer();
+
+    const std::string& display() const { return mDisplay; }
+    xcb_connection_t* connection() const { return mConnection; }
+
+    // A mapped top-level window, as a screen saver host would make.
+    std::uint32_t createWindow(int width, int height);
+    // The children of a window.
+    std::vector<std::uint32_t> children(std::uint32_t window);
+    // The colour at (x, y) of a window as 0xRRGGBB, or nothing.
+    std::optional<std::uint32_t> pixel(std::uint32_t window, int x, int y);
+
+private:
+    XServer() = default;
+    int mPid { -1 };
+    std::string mDisplay;
+    xcb_connection_t* mConnection { nullptr };
+};
+
+// A child process running the program with extra environment; killed if still alive.
+class ProgramRun {
+public:
+    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment);
+    ~ProgramRun();
+    bool running() const { return mPid > 0 && !mStatus; }
+    // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
+    std::optional<int> signalAndWait(int signal, int timeoutMs);
+    // Waits up to timeoutMs; the exit status (128 + n for a signal), or nothing.
+    std::optional<int> wait(int timeoutMs);
+
+private:
+    int mPid { -1 };
+    std::optional<int> mStatus;
+};
