@@ -87,12 +87,14 @@ Size fittedSize(Size picture, float maximumEdge)
 {
     if (picture.width <= maximumEdge && picture.height <= maximumEdge)
         return picture;
+    // A thin panorama's short edge could round to 0, leaving no pixel to draw and a
+    // span of 0; it keeps one pixel.
     if (picture.height > picture.width) {
         const float scale = maximumEdge / picture.height;
-        return Size { std::rintf(picture.width * scale), maximumEdge };
+        return Size { std::max(std::rintf(picture.width * scale), 1.0f), maximumEdge };
     }
     const float scale = maximumEdge / picture.width;
-    return Size { maximumEdge, std::rintf(picture.height * scale) };
+    return Size { maximumEdge, std::max(std::rintf(picture.height * scale), 1.0f) };
 }
 
 int textureEdge(int pixels)

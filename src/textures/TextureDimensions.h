@@ -14,7 +14,8 @@ class Image;
 int maximumEdgeExponent(std::int64_t detail, GLint maxTextureSize);
 
 // The picture's size shrunk, keeping its aspect ratio, so that its longer edge is at
-// most maximumEdge; a picture that already fits is returned unchanged (never enlarged).
+// most maximumEdge and its shorter edge at least 1; a picture that already fits is
+// returned unchanged (never enlarged).
 Size fittedSize(Size picture, float maximumEdge);
 
 // The smallest power of two, at least 1, that is not less than pixels.
