@@ -62,7 +62,7 @@ TEST(Program, SnapshotIsExactlyTheStoredBackground)
 
 TEST(Program, DamagedSettingsNeverStopTheSaver)
 {
-    for (const std::string damage : { std::string("\x00\xff garbage", 10), std::string("<?xml version=\"1.0\"?><plist><dict><key>Back") }) {
+    for (const std::string& damage : { std::string("\x00\xff garbage", 10), std::string("<?xml version=\"1.0\"?><plist><dict><key>Back") }) {
         ScopedPreferences preferences;
         std::filesystem::create_directories(preferences.folder());
         const auto file = preferences.folder() / "org.skyvanes.Skyvanes.plist";
@@ -109,7 +109,7 @@ TEST(Program, RootModeDrawsInTheWindowXscreensaverNames)
     storeBackground(preferences, "#C03010");
     const auto window = server->createWindow(500, 300);
     // xsecurelock writes the id in decimal, xscreensaver in hex; both must work.
-    for (const std::string id : { std::to_string(window), [&] { char b[32]; std::snprintf(b, sizeof b, "0x%x", window); return std::string(b); }() }) {
+    for (const std::string& id : { std::to_string(window), [&] { char b[32]; std::snprintf(b, sizeof b, "0x%x", window); return std::string(b); }() }) {
         auto environment = displayEnvironment(preferences, *server);
         environment.push_back("XSCREENSAVER_WINDOW=" + id);
         ProgramRun saver({ SKYVANES_BINARY, "-root" }, environment);

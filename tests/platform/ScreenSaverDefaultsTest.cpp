@@ -145,7 +145,7 @@ TEST(ScreenSaverDefaults, ConcurrentWritersLoseNoKey)
 
 TEST(ScreenSaverDefaults, UnparsableFileIsKeptAsideAndTheDomainStartsEmpty)
 {
-    for (const std::string damaged : { std::string("\x01\x02garbage\xff not a plist"),
+    for (const std::string& damaged : { std::string("\x01\x02garbage\xff not a plist"),
              std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ImageLimit</key><integ"),
              std::string() }) {
         ScopedPreferences preferences;

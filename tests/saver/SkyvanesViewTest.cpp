@@ -99,7 +99,7 @@ TEST_F(SkyvanesViewTest, EveryViewSeedsFromTheRandomDevice)
 TEST_F(SkyvanesViewTest, WithoutAWholeWordTheGeneratorIsLeftAlone)
 {
     TemporaryFolder folder;
-    for (const std::string device : { (folder.path() / "missing").string(), folder.write("short", "ab").string() }) {
+    for (const std::string& device : { (folder.path() / "missing").string(), folder.write("short", "ab").string() }) {
         SkyvanesView::setRandomDevicePath(device);
         srandom(99);
         const long expected = random();
