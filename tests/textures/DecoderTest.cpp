@@ -138,6 +138,8 @@ TEST(PictureDecoder, MissingFilesAndNonPicturesGiveNoImage)
     EXPECT_FALSE(Image::imageWithData({}));
     const std::string png = encode(quadrantPicture(16, 16), "png");
     EXPECT_FALSE(Image::imageWithData(bytesOf(png.substr(0, 10))));
+    // Four zero bytes pass for a picture of no pixels with some readers.
+    EXPECT_FALSE(Image::imageWithData(bytesOf(std::string(4, '\0'))));
     // A picture under the wrong name is still read by its content.
     EXPECT_TRUE(Image::imageWithContentsOfFile(folder.write("really-a-png.jpg", png)));
 }

@@ -58,7 +58,8 @@ bool QtImage::readHeader()
         mTransposed = mReader->transformation().testFlag(QImageIOHandler::TransformationRotate90);
         mUpright = mTransposed ? stored.transposed() : stored;
     }
-    if (pixelCount(mUpright) > kMaximumPixels)
+    // Some readers (WBMP, TGA) accept a few zero bytes as a picture of no pixels.
+    if (mUpright.isEmpty() || pixelCount(mUpright) > kMaximumPixels)
         return false;
     mTarget = mUpright;
     return true;
