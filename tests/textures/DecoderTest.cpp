@@ -169,6 +169,18 @@ TEST(PictureDecoder, HeadersClaimingHugePicturesAreRefusedBeforeDecoding)
     EXPECT_FALSE(Image::imageWithData(bytesOf(jpeg)));
 }
 
+TEST(PictureDecoder, DamagedPngChunkLengthsAreRefusedBeforeLibpngAllocatesThem)
+{
+    const std::string png = encode(quadrantPicture(8, 8), "png");
+    // A text chunk after IHDR claiming two gigabytes that the file does not have.
+    const std::string text = std::string("\x7F\xFF\xFF\x00", 4) + "tEXtComment" + std::string(20, 'x');
+    EXPECT_FALSE(Image::imageWithData(bytesOf(png.substr(0, 33) + text + png.substr(33))));
+    // A file cut short in its image data still shows what it has.
+    const std::size_t end = png.rfind("IEND") - 4;
+    auto truncated = Image::imageWithData(bytesOf(png.substr(0, end - 6)));
+    EXPECT_TRUE(truncated);
+}
+
 // HEIC and AVIF through libheif, where this machine's libheif can also write them.
 TEST(PictureDecoder, HeifPicturesAreReadWhereAnEncoderCanMakeThem)
 {

@@ -2,6 +2,7 @@
 #include "platform/qt/QtImage.h"
 
 #include "platform/qt/BitmapConversion.h"
+#include "platform/qt/PngChunkCheck.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -43,6 +44,8 @@ bool QtImage::readHeader()
     mReader->setAllocationLimit(static_cast<int>(kMaximumAllocation >> 20));
     mReader->setAutoTransform(true);
     if (!mReader->canRead())
+        return false;
+    if (mReader->format() == "png" && !pngChunksFitIn(*mDevice))
         return false;
     QSize stored = mReader->size();
     if (!stored.isValid()) {
