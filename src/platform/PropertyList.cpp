@@ -3,11 +3,15 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -134,11 +138,187 @@ plist_t toPlist(const PropertyValue& value)
     return std::visit(Visitor {}, value.storage());
 }
 
+
+// libplist builds and frees its trees recursively and expands every reference of a
+// binary list anew, so a small hostile file can exhaust the stack (deep nesting) or
+// memory and time (a chain of objects each referring twice to the next). The shape
+// is checked before libplist sees the bytes.
+
+// Depth of array and dictionary elements, skipping comments, character data and
+// declarations, so that nothing in them can hide an opening or a closing.
+bool xmlNestingIsBounded(std::string_view text)
+{
+    int depth = 0;
+    std::size_t at = 0;
+    while ((at = text.find('<', at)) != std::string_view::npos) {
+        const std::string_view rest = text.substr(at);
+        std::string_view end = ">";
+        if (rest.starts_with("<!--"))
+            end = "-->";
+        else if (rest.starts_with("<![CDATA["))
+            end = "]]>";
+        else if (rest.starts_with("<?"))
+            end = "?>";
+        const std::size_t close = text.find(end, at + 1);
+        if (close == std::string_view::npos)
+            return true; // unterminated: libplist refuses it without going deep
+        const std::string_view tag = text.substr(at + 1, close - at - 1);
+        at = close + end.size();
+        const auto named = [&](std::string_view t, std::string_view name) {
+            return t.starts_with(name) && (t.size() == name.size() || !std::isalnum(static_cast<unsigned char>(t[name.size()])));
+        };
+        if (named(tag, "/array") || named(tag, "/dict")) {
+            --depth;
+        } else if ((named(tag, "array") || named(tag, "dict")) && !tag.ends_with("/")) {
+            if (++depth > PropertyList::kMaxDepth)
+                return false;
+        }
+    }
+    return true;
+}
+
+std::uint64_t bigEndian(const unsigned char* p, std::size_t size)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value = value << 8 | p[i];
+    return value;
+}
+
+// A binary list's objects as a graph: every container reached from the top must
+// nest no deeper than kMaxDepth, form no cycle, and expand (counting each reference
+// as the copy libplist makes) to a bounded number of nodes.
+class BinaryShape {
+public:
+    explicit BinaryShape(std::span<const char> bytes)
+        : mBytes(reinterpret_cast<const unsigned char*>(bytes.data()))
+        , mSize(bytes.size())
+    {
+    }
+
+    bool isBounded()
+    {
+        if (mSize < 8 + 32)
+            return true; // too short to hold a list: libplist refuses it
+        const unsigned char* trailer = mBytes + mSize - 32;
+        mOffsetSize = trailer[6];
+        mRefSize = trailer[7];
+        mCount = bigEndian(trailer + 8, 8);
+        const std::uint64_t top = bigEndian(trailer + 16, 8);
+        mTableOffset = bigEndian(trailer + 24, 8);
+        if (mOffsetSize < 1 || mOffsetSize > 8 || mRefSize < 1 || mRefSize > 8 || top >= mCount || mTableOffset < 8
+            || mTableOffset > mSize - 32 || mCount > (mSize - 32 - mTableOffset) / mOffsetSize)
+            return false;
+        mState.assign(mCount, 0);
+        mDepth.assign(mCount, 0);
+        mWeight.assign(mCount, 0);
+        mLimit = 1000000 + 8 * mCount;
+        return walk(top);
+    }
+
+private:
+    struct Visit {
+        std::uint64_t object;
+        std::uint64_t next;
+    };
+
+    // The references an object holds: where they start and how many; nothing for
+    // a scalar, false for an object that does not fit the file.
+    bool references(std::uint64_t object, std::uint64_t& first, std::uint64_t& count) const
+    {
+        count = 0;
+        const std::uint64_t offset = bigEndian(mBytes + mTableOffset + object * mOffsetSize, mOffsetSize);
+        if (offset < 8 || offset >= mTableOffset)
+            return false;
+        const unsigned type = mBytes[offset] >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD)
+            return true;
+        std::uint64_t length = mBytes[offset] & 0x0F;
+        first = offset + 1;
+        if (length == 0x0F) {
+            if (first >= mTableOffset || (mBytes[first] >> 4) != 0x1 || (mBytes[first] & 0x0F) > 3)
+                return false;
+            const std::size_t size = std::size_t { 1 } << (mBytes[first] & 0x0F);
+            if (first + 1 + size > mTableOffset)
+                return false;
+            length = bigEndian(mBytes + first + 1, size);
+            first += 1 + size;
+        }
+        count = type == 0xD ? length * 2 : length;
+        if (length > mTableOffset || count > (mTableOffset - first) / mRefSize)
+            return false;
+        return true;
+    }
+
+    std::uint64_t reference(std::uint64_t first, std::uint64_t index) const
+    {
+        return bigEndian(mBytes + first + index * mRefSize, mRefSize);
+    }
+
+    bool walk(std::uint64_t top)
+    {
+        std::vector<Visit> stack { { top, 0 } };
+        mState[top] = 1;
+        while (!stack.empty()) {
+            Visit& visit = stack.back();
+            std::uint64_t first = 0, count = 0;
+            if (!references(visit.object, first, count))
+                return false;
+            if (visit.next < count) {
+                const std::uint64_t child = reference(first, visit.next++);
+                if (child >= mCount || mState[child] == 1)
+                    return false;
+                if (mState[child] == 0) {
+                    if (stack.size() > static_cast<std::size_t>(PropertyList::kMaxDepth))
+                        return false;
+                    mState[child] = 1;
+                    stack.push_back({ child, 0 });
+                }
+                continue;
+            }
+            std::uint64_t depth = 0, weight = 1;
+            for (std::uint64_t i = 0; i < count; ++i) {
+                const std::uint64_t child = reference(first, i);
+                depth = std::max(depth, mDepth[child] + 1);
+                weight += mWeight[child];
+                if (weight > mLimit)
+                    return false;
+            }
+            if (depth > static_cast<std::uint64_t>(PropertyList::kMaxDepth))
+                return false;
+            mDepth[visit.object] = depth;
+            mWeight[visit.object] = weight;
+            mState[visit.object] = 2;
+            stack.pop_back();
+        }
+        return true;
+    }
+
+    const unsigned char* mBytes;
+    std::size_t mSize;
+    unsigned mOffsetSize { 0 };
+    unsigned mRefSize { 0 };
+    std::uint64_t mCount { 0 };
+    std::uint64_t mTableOffset { 0 };
+    std::uint64_t mLimit { 0 };
+    std::vector<std::uint8_t> mState;
+    std::vector<std::uint64_t> mDepth;
+    std::vector<std::uint64_t> mWeight;
+};
+
+bool shapeIsBounded(std::span<const char> bytes)
+{
+    const std::string_view text(bytes.data(), bytes.size());
+    if (text.starts_with("bplist"))
+        return BinaryShape(bytes).isBounded();
+    return xmlNestingIsBounded(text);
+}
+
 }
 
 std::optional<PropertyValue> PropertyList::parse(std::span<const char> bytes)
 {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
+    if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() || !shapeIsBounded(bytes))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
