@@ -6,6 +6,7 @@
 #include "textures/LVTexture.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -50,8 +51,8 @@ inline constexpr Rgba kTopRight { 255, 255, 255, 255 };
 inline constexpr Rgba kPadding { 255, 0, 255, 255 };
 
 // A GL texture of textureSize holding a picture of pictureSize in its lower-left corner,
-// quadrant-coloured unless solid is given; the caller owns the returned LVTexture.
-inline std::unique_ptr<LVTexture> quadrantTexture(int pictureWidth, int pictureHeight, int textureWidth, int textureHeight, const Rgba* solid = nullptr)
+// quadrant-coloured unless solid is given; the caller deletes the returned name.
+inline GLuint quadrantTextureName(int pictureWidth, int pictureHeight, int textureWidth, int textureHeight, const Rgba* solid = nullptr)
 {
     std::vector<std::uint8_t> texels(static_cast<std::size_t>(textureWidth * textureHeight * 4));
     for (int y = 0; y < textureHeight; ++y) {
@@ -71,8 +72,71 @@ inline std::unique_ptr<LVTexture> quadrantTexture(int pictureWidth, int pictureH
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth, textureHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return name;
+}
+
+// The same texture wrapped in the LVTexture that owns it.
+inline std::unique_ptr<LVTexture> quadrantTexture(int pictureWidth, int pictureHeight, int textureWidth, int textureHeight, const Rgba* solid = nullptr)
+{
+    const GLuint name = quadrantTextureName(pictureWidth, pictureHeight, textureWidth, textureHeight, solid);
     const Size dimensions { static_cast<float>(pictureWidth), static_cast<float>(pictureHeight) };
     const Size span { static_cast<float>(pictureWidth) / static_cast<float>(textureWidth),
         static_cast<float>(pictureHeight) / static_cast<float>(textureHeight) };
     return std::make_unique<LVTexture>(name, dimensions, span);
 }
+
+#include "render/LumivelGL.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+// How a path of PictureRenderer reads: a picture of width x height in a texture of
+// textureWidth x textureHeight, quadrant-coloured or solid; unreadable paths give no
+// texture, and a picture of 0 x 0 gives a texture the sprites must refuse.
+struct TestPicture {
+    int width { 0 };
+    int height { 0 };
+    int textureWidth { 0 };
+    int textureHeight { 0 };
+    std::optional<Rgba> solid;
+    bool unreadable { false };
+};
+
+// A renderer whose picture list and textures the test decides; it keeps every GL
+// texture name it made so a test can count those still alive.
+class PictureRenderer : public LumivelGL {
+public:
+    using LumivelGL::LumivelGL;
+
+    std::vector<std::string> paths;
+    std::map<std::string, TestPicture> pictures;
+    std::vector<std::string> requested;
+    std::set<GLuint> names;
+
+    std::vector<std::string> loadImagePaths() override { return paths; }
+
+    int liveTextures() const
+    {
+        int live = 0;
+        for (GLuint name : names)
+            live += glIsTexture(name) ? 1 : 0;
+        return live;
+    }
+
+protected:
+    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
+    {
+        requested.push_back(path);
+        const auto found = pictures.find(path);
+        if (found == pictures.end() || found->second.unreadable)
+            return nullptr;
+        const TestPicture& p = found->second;
+        const Rgba* solid = p.solid ? &*p.solid : nullptr;
+        auto texture = p.width == 0 && p.height == 0 ? std::make_unique<LVTexture>(quadrantTextureName(0, 0, 1, 1), Size {}, Size {})
+                                                     : quadrantTexture(p.width, p.height, p.textureWidth, p.textureHeight, solid);
+        names.insert(texture->textureName());
+        return texture;
+    }
+};
