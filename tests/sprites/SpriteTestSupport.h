@@ -114,6 +114,7 @@ public:
     std::map<std::string, TestPicture> pictures;
     std::vector<std::string> requested;
     std::set<GLuint> names;
+    std::vector<GLuint> made; // in the order made; GL may reuse a deleted name
 
     std::vector<std::string> loadImagePaths() override { return paths; }
 
@@ -137,6 +138,7 @@ protected:
         auto texture = p.width == 0 && p.height == 0 ? std::make_unique<LVTexture>(quadrantTextureName(0, 0, 1, 1), Size {}, Size {})
                                                      : quadrantTexture(p.width, p.height, p.textureWidth, p.textureHeight, solid);
         names.insert(texture->textureName());
+        made.push_back(texture->textureName());
         return texture;
     }
 };
