@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Times the renderer's frames at 1280 x 800 on Mesa's software renderer with no
+// display: steady-state frames with 8 and 64 live sprites of each style (synthetic
+// 256 x 192 pictures, the default Detail), and whole frames that also read one of the
+// bundled demo pictures. Each frame ends with glFinish, so the time includes the
+// rasterising a buffer swap would wait for; CPU time counts every thread of the
+// process (the rasteriser's threads included).
+// Usage: bench_frame [frames-per-case]
+#include "platform/OffscreenGLSurface.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "render/LumivelGL.h"
+#include "saver/SettingsKeys.h"
+#include "saver/SkyvanesView.h"
+#include "sources/ImagePathList.h"
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+
+double processSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// A renderer that either makes synthetic textures (no file is read) or reads the real
+// pictures of its list, and says whether the last frame made a texture.
+class BenchRenderer : public LumivelGL {
+public:
+    BenchRenderer(bool synthetic)
+        : LumivelGL(Rect { {}, { kWidth, kHeight } }, false)
+        , mSynthetic(synthetic)
+    {
+    }
+    std::vector<std::string> paths;
+    bool loaded { false };
+
+    std::vector<std::string> loadImagePaths() override { return mSynthetic ? paths : LumivelGL::loadImagePaths(); }
+
+protected:
+    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
+    {
+        loaded = true;
+        if (!mSynthetic)
+            return LumivelGL::textureWithImageAtPath(path);
+        std::vector<unsigned char> texels(256 * 256 * 4);
+        for (std::size_t i = 0; i < texels.size(); ++i)
+            texels[i] = static_cast<unsigned char>(i * 7 + i / 1024);
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        return std::make_unique<LVTexture>(name, Size { 256, 192 }, Size { 1.0f, 0.75f });
+    }
+
+private:
+    bool mSynthetic;
+};
+
+struct FrameTime {
+    double cpu;
+    double wall;
+    bool loaded;
+};
+
+FrameTime timedFrame(BenchRenderer& view)
+{
+    view.loaded = false;
+    const double cpu = processSeconds();
+    const double wall = wallSeconds();
+    view.setNeedsDisplay(true);
+    view.displayIfNeeded();
+    glFinish();
+    return { processSeconds() - cpu, wallSeconds() - wall, view.loaded };
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void report(const char* what, const std::vector<FrameTime>& frames, bool loading)
+{
+    std::vector<double> cpu, wall;
+    for (const auto& f : frames) {
+        if (f.loaded == loading) {
+            cpu.push_back(f.cpu * 1e3);
+            wall.push_back(f.wall * 1e3);
+        }
+    }
+    const double worst = cpu.empty() ? 0.0 : *std::max_element(cpu.begin(), cpu.end());
+    std::printf("%-34s %5zu frames  CPU median %7.2f ms  max %7.2f ms  wall median %7.2f ms\n", what, cpu.size(), median(cpu), worst, median(wall));
+}
+
+void steadyState(OffscreenGLSurface& gl, int style, int sprites, int frames)
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    defaults.setInteger(style, SettingsKey::ImageStyle);
+    defaults.setInteger(sprites, SettingsKey::ImageLimit);
+    srandom(1);
+    BenchRenderer view(true);
+    view.paths = { "/synthetic/a", "/synthetic/b", "/synthetic/c" };
+    view.setSurface(&gl);
+    view.startAnimation();
+    // Fill the screen, then let the sprites reach a mix of ages before measuring.
+    for (int i = 0; i < sprites + 120; ++i)
+        timedFrame(view);
+    std::vector<FrameTime> times;
+    for (int i = 0; i < frames; ++i)
+        times.push_back(timedFrame(view));
+    view.stopAnimation();
+    const std::string what = std::string(style == 0 ? "fading" : "flying") + ", " + std::to_string(sprites) + " sprites, no load";
+    report(what.c_str(), times, false);
+}
+
+void loadingFrames(OffscreenGLSurface& gl, int style, int frames)
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    defaults.setInteger(style, SettingsKey::ImageStyle);
+    defaults.setInteger(8, SettingsKey::ImageLimit);
+    srandom(1);
+    BenchRenderer view(false);
+    view.setSurface(&gl);
+    view.startAnimation();
+    std::vector<FrameTime> times;
+    for (int i = 0; i < frames; ++i)
+        times.push_back(timedFrame(view));
+    view.stopAnimation();
+    const std::string what = std::string(style == 0 ? "fading" : "flying") + ", 8 sprites, demo";
+    report((what + ", loading").c_str(), times, true);
+    report((what + ", no load").c_str(), times, false);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 300;
+    ::setenv("EGL_PLATFORM", "surfaceless", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    const auto config = std::filesystem::temp_directory_path() / ("skyvanes-bench-frame-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(config);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+
+    SkyvanesView::initialize();
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    defaults.setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
+    defaults.setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR) + "/resources/demo"), SettingsKey::ImageDir);
+
+    auto gl = OffscreenGLSurface::create(kWidth, kHeight);
+    if (!gl) {
+        std::fprintf(stderr, "no headless OpenGL context (Mesa EGL surfaceless)\n");
+        return 1;
+    }
+    std::printf("renderer: %s, %d x %d, %d frames a case\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)), kWidth, kHeight, frames);
+    for (int style : { 0, 1 })
+        for (int sprites : { 8, 64 })
+            steadyState(*gl, style, sprites, frames);
+    for (int style : { 0, 1 })
+        loadingFrames(*gl, style, frames);
+    std::filesystem::remove_all(config);
+    return 0;
+}
