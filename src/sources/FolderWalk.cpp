@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -23,10 +24,7 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-// The type from the listing spares a stat per entry, which is most of a walk's
-// cost on a warm cache; only links (and file systems that do not fill d_type)
-// need one.
-Kind kindOf(const std::string& path, unsigned char type)
+Kind kindOfPath(const std::string& path, unsigned char type)
 {
     struct stat info { };
     switch (type) {
@@ -44,18 +42,34 @@ Kind kindOf(const std::string& path, unsigned char type)
         if (S_ISDIR(info.st_mode))
             return Kind::Folder;
         if (S_ISLNK(info.st_mode))
-            return kindOf(path, DT_LNK);
+            return kindOfPath(path, DT_LNK);
         return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
     default:
         return Kind::Other;
     }
 }
 
-std::string joined(const std::string& folder, const std::string& name)
+std::string joined(const std::string& folder, std::string_view name)
 {
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + '/' + name;
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
+// The type from the listing spares a stat per entry, which is most of a walk's
+// cost on a warm cache; only links (and file systems that do not fill d_type)
+// need one.
+Kind kindOf(const std::string& folder, const char* name, unsigned char type)
+{
+    if (type == DT_REG)
+        return Kind::File;
+    if (type == DT_DIR)
+        return Kind::Folder;
+    return kindOfPath(joined(folder, name), type);
 }
 
 // The folder's entries sorted by name, or nothing when it cannot be read.
@@ -69,7 +83,7 @@ std::optional<std::vector<Entry>> readFolder(const std::string& folder)
         std::string name = item->d_name;
         if (name == "." || name == "..")
             continue;
-        const Kind kind = kindOf(joined(folder, name), item->d_type);
+        const Kind kind = kindOf(folder, item->d_name, item->d_type);
         if (kind != Kind::Other)
             entries.push_back({ std::move(name), kind });
     }

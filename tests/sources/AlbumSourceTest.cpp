@@ -27,17 +27,13 @@ const char* const kLibraryFile = R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE plist SYSTEM "file://localhost/System/Library/DTDs/PropertyList.dtd">
 <plist version="1.0">
 <dict>
-    <key>Application Version</key>
-    <string>5.0.4 (263)</string>
+    <key>Application Version</key><string>5.0.4 (263)</string>
     <key>List of Albums</key>
     <array>
         <dict>
-            <key>AlbumId</key>
-            <integer>999000</integer>
-            <key>AlbumName</key>
-            <string>Library</string>
-            <key>Master</key>
-            <true/>
+            <key>AlbumId</key><integer>999000</integer>
+            <key>AlbumName</key><string>Library</string>
+            <key>Master</key><true/>
             <key>KeyList</key>
             <array>
                 <string>7</string>
@@ -46,80 +42,39 @@ const char* const kLibraryFile = R"(<?xml version="1.0" encoding="UTF-8"?>
             </array>
         </dict>
         <dict>
-            <key>AlbumName</key>
-            <string>Trips</string>
-            <key>Album Type</key>
-            <string>Folder</string>
-            <key>KeyList</key>
-            <array/>
+            <key>AlbumName</key><string>Trips</string>
+            <key>Album Type</key><string>Folder</string>
+            <key>KeyList</key><array/>
         </dict>
         <dict>
-            <key>AlbumName</key>
-            <string>Zoo</string>
-            <key>Parent</key>
-            <integer>2</integer>
-            <key>KeyList</key>
-            <array>
-                <string>12</string>
-                <string>7</string>
-            </array>
+            <key>AlbumName</key><string>Zoo</string>
+            <key>Parent</key><integer>2</integer>
+            <key>KeyList</key><array><string>12</string><string>7</string></array>
         </dict>
-        <dict>
-            <key>AlbumName</key>
-            <string>apple</string>
-            <key>KeyList</key>
-            <array>
-            </array>
-        </dict>
-        <dict>
-            <key>AlbumName</key>
-            <string>Zoo</string>
-            <key>KeyList</key>
-            <array>
-                <string>3</string>
-            </array>
-        </dict>
-        <dict>
-            <key>AlbumName</key>
-            <string>No keys</string>
-        </dict>
+        <dict><key>AlbumName</key><string>apple</string><key>KeyList</key><array></array></dict>
+        <dict><key>AlbumName</key><string>Zoo</string><key>KeyList</key><array><string>3</string></array></dict>
+        <dict><key>AlbumName</key><string>No keys</string></dict>
     </array>
     <key>List of Rolls</key>
     <array>
-        <dict>
-            <key>RollID</key>
-            <integer>1</integer>
-            <key>RollName</key>
-            <string>Roll 1</string>
-            <key>KeyList</key>
-            <array>
-                <string>3</string>
-            </array>
-        </dict>
+        <dict><key>RollName</key><string>Roll 1</string><key>KeyList</key><array><string>3</string></array></dict>
     </array>
     <key>Master Image List</key>
     <dict>
         <key>3</key>
         <dict>
-            <key>Caption</key>
-            <string>Rock &amp; roll</string>
+            <key>Caption</key><string>Rock &amp; roll</string>
             <key>ImagePath</key>
             <string>/home/anne/Pictures/iPhoto Library/2005/Anne&apos;s &quot;best&quot; &lt;3&gt;.jpg</string>
-            <key>DateAsTimerInterval</key>
-            <real>158000000.5</real>
+            <key>DateAsTimerInterval</key><real>158000000.5</real>
         </dict>
         <key>7</key>
         <dict>
-            <key>ImagePath</key>
-            <string>/home/anne/Pictures/iPhoto Library/2005/caf&#xE9;.jpg</string>
-            <key>ThumbPath</key>
-            <string>/home/anne/Pictures/iPhoto Library/Data/2005/caf&#233;.jpg</string>
+            <key>ImagePath</key><string>/home/anne/Pictures/iPhoto Library/2005/caf&#xE9;.jpg</string>
+            <key>ThumbPath</key><string>/home/anne/Pictures/iPhoto Library/Data/2005/caf&#233;.jpg</string>
         </dict>
         <key>12</key>
-        <dict>
-            <key>ImagePath</key>
-            <string><![CDATA[/home/anne/Pictures/iPhoto Library/2005/a&b.jpg]]></string>
-        </dict>
+        <dict><key>ImagePath</key><string><![CDATA[/home/anne/Pictures/iPhoto Library/2005/a&b.jpg]]></string></dict>
     </dict>
 </dict>
 </plist>
@@ -154,6 +109,8 @@ protected:
     static Strings keys(const PropertyArray* list)
     {
         Strings out;
+        if (!list)
+            return { "(no list)" };
         for (const auto& key : *list)
             out.push_back(key.string() ? *key.string() : "?");
         return out;
@@ -203,19 +160,16 @@ TEST_F(AlbumSourceTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
     EXPECT_EQ(albumPaths("Library"), Strings {});
 
     // A home folder carried over keeps the preferences under Library/Preferences.
-    fs::create_directories(mHome.path() / "Library/Preferences");
     PropertyDictionary carried { { "RootDirectory", PropertyValue(mLibrary.path().string()) } };
     mHome.write("Library/Preferences/com.apple.iPhoto.plist", PropertyList::toXML(PropertyValue(carried)));
     EXPECT_EQ(albumPaths("Zoo").size(), 2u);
 
     // The settings folder's copy wins, and its root is not tilde-expanded.
-    fs::create_directories(mHome.path() / "Lib");
-    fs::copy_file(mLibrary.path() / "AlbumData.xml", mHome.path() / "Lib/AlbumData.xml");
+    mHome.write("Lib/AlbumData.xml", kLibraryFile);
     pointAtLibrary("~/Lib");
     EXPECT_FALSE(AlbumData::iPhotoAlbumData());
 
-    PropertyDictionary noRoot { { "LibraryPath", PropertyValue(mLibrary.path().string()) } };
-    std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << PropertyList::toXML(PropertyValue(noRoot));
+    std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << PropertyList::toXML(PropertyValue(PropertyDictionary {}));
     EXPECT_FALSE(AlbumData::iPhotoAlbumData()) << "no RootDirectory";
 }
 
@@ -269,12 +223,9 @@ TEST_F(AlbumSourceTest, ABinaryAlbumFileReadsLikeTheXMLOne)
 
 TEST_F(AlbumSourceTest, AlbumFilesThatAreNotPropertyListsGiveNothing)
 {
-    EXPECT_FALSE(parsed(""));
-    EXPECT_FALSE(parsed("<plist><array/></plist>")) << "the top must be a dictionary";
-    EXPECT_FALSE(parsed("{ \"List of Albums\": [] }"));
-    EXPECT_FALSE(parsed("bplist00garbage"));
     const std::string whole = kLibraryFile;
-    EXPECT_FALSE(parsed(whole.substr(0, whole.size() / 2)));
+    for (const std::string& damaged : { std::string(), std::string("<plist><array/></plist>"), whole.substr(0, whole.size() / 2) })
+        EXPECT_FALSE(parsed(damaged)) << damaged;
     EXPECT_FALSE(AlbumData::albumDataAtPath(mLibrary.path().string())) << "a folder is not an album file";
     EXPECT_FALSE(AlbumData::albumDataAtPath("/dev/zero"));
 }

@@ -183,9 +183,12 @@ TEST_F(FolderSourceTest, ASavedSearchStartsTheQueryOnlyWithTheExactExtensionAndA
     EXPECT_EQ(queries, 1);
 }
 
-TEST_F(FolderSourceTest, MissingOrNonStringFolderGivesNothing)
+TEST_F(FolderSourceTest, SettingsThatNameNoFolderOrNoKnownSourceGiveNothing)
 {
     write("a.jpg");
+    moduleSettings().setInteger(3, SettingsKey::Source);
+    EXPECT_EQ(load(), Paths {});
+    moduleSettings().setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
     useFolder(at("no such folder"));
     EXPECT_EQ(load(), Paths {});
     moduleSettings().setInteger(5, SettingsKey::ImageDir);
@@ -204,12 +207,5 @@ TEST_F(FolderSourceTest, ArtworkSourceWalksTheWholeArtworkTreeWhateverSubDirsSay
     EXPECT_EQ(load(), (Paths { (artwork / "Cache/0A/1234.itc").string() }));
 
     fs::remove_all(artwork);
-    EXPECT_EQ(load(), Paths {});
-}
-
-TEST_F(FolderSourceTest, UnknownSourceGivesNothing)
-{
-    write("a.jpg");
-    moduleSettings().setInteger(3, SettingsKey::Source);
     EXPECT_EQ(load(), Paths {});
 }
