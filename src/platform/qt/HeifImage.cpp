@@ -162,7 +162,10 @@ std::optional<Image::Bitmap> HeifImage::capture()
     if (pixels && width > 0 && height > 0) {
         // The QImage only borrows the decoded plane; scaling or converting copies it
         // before the plane is released.
-        QImage picture(pixels, width, height, stride, QImage::Format_RGBA8888);
+        // An opaque picture's alpha bytes are all 255: marked as padding, they spare
+        // the scaling a premultiplying pass.
+        const bool alpha = heif_image_handle_has_alpha_channel(handle);
+        QImage picture(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGBX8888);
         picture.setColorSpace(colourSpaceOf(mPrimary));
         const QSize target(mTargetWidth, mTargetHeight);
         if (picture.size() != target)
