@@ -2,68 +2,56 @@
 #pragma once
 
 #include "platform/OffscreenGLSurface.h"
-#include "sprites/Sprite.h"
+#include "render/LumivelGL.h"
 #include "textures/LVTexture.h"
 
 #include <GL/gl.h>
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 // A renderer stand-in that answers a sprite's questions and counts its expiry reports.
-class RecordingParent : public SpriteParent {
-public:
-    explicit RecordingParent(Rect bounds = Rect { {}, { 1280, 800 } }, bool preview = false, float speed = 100.0f)
-        : mBounds(bounds)
-        , mPreview(preview)
-        , mSpeed(speed)
+struct RecordingParent : SpriteParent {
+    explicit RecordingParent(Rect area = { {}, { 1280, 800 } }, bool small = false, float speed = 100.0f)
+        : area(area)
+        , small(small)
+        , speed(speed)
     {
     }
-    Rect bounds() const override { return mBounds; }
-    bool preview() const override { return mPreview; }
-    float flightSpeed() const override { return mSpeed; }
-    void imageExpired(Sprite&) override { ++expiries; }
-
+    Rect area;
+    bool small;
+    float speed;
     int expiries { 0 };
-
-private:
-    Rect mBounds;
-    bool mPreview;
-    float mSpeed;
+    Rect bounds() const override { return area; }
+    bool preview() const override { return small; }
+    float flightSpeed() const override { return speed; }
+    void imageExpired(Sprite&) override { ++expiries; }
 };
 
 // A texture with no GL name, for arithmetic that never draws.
-inline std::unique_ptr<LVTexture> namelessTexture(Size dimensions, Size span = { 1.0f, 1.0f })
+inline std::unique_ptr<LVTexture> namelessTexture(Size dimensions, Size span = { 1, 1 })
 {
     return std::make_unique<LVTexture>(0, dimensions, span);
 }
 
-using Rgba = std::array<std::uint8_t, 4>;
+// One colour per quadrant, so a flipped or mirrored picture shows; the padding of the
+// power-of-two texture must never be seen.
+using Rgb = std::array<std::uint8_t, 3>;
+inline constexpr Rgb kBottomLeft { 255, 0, 0 }, kBottomRight { 0, 255, 0 }, kTopLeft { 0, 0, 255 }, kTopRight { 255, 255, 255 };
 
-// Picture colours: one per quadrant, so a flipped or mirrored picture shows, and the
-// padding of the power-of-two texture, which must never be seen.
-inline constexpr Rgba kBottomLeft { 255, 0, 0, 255 };
-inline constexpr Rgba kBottomRight { 0, 255, 0, 255 };
-inline constexpr Rgba kTopLeft { 0, 0, 255, 255 };
-inline constexpr Rgba kTopRight { 255, 255, 255, 255 };
-inline constexpr Rgba kPadding { 255, 0, 255, 255 };
-
-// A GL texture of textureSize holding a picture of pictureSize in its lower-left corner,
-// quadrant-coloured unless solid is given; the caller deletes the returned name.
-inline GLuint quadrantTextureName(int pictureWidth, int pictureHeight, int textureWidth, int textureHeight, const Rgba* solid = nullptr)
+// A GL texture of tw x th holding a w x h picture in its lower-left corner, quadrant
+// coloured, or all solid when one is given; the padding is magenta.
+inline std::unique_ptr<LVTexture> quadrantTexture(int w, int h, int tw, int th, const Rgb* solid = nullptr)
 {
-    std::vector<std::uint8_t> texels(static_cast<std::size_t>(textureWidth * textureHeight * 4));
-    for (int y = 0; y < textureHeight; ++y) {
-        for (int x = 0; x < textureWidth; ++x) {
-            Rgba c = kPadding;
-            if (x < pictureWidth && y < pictureHeight) {
-                const bool right = x >= pictureWidth / 2;
-                const bool top = y >= pictureHeight / 2;
-                c = solid ? *solid : top ? (right ? kTopRight : kTopLeft) : (right ? kBottomRight : kBottomLeft);
-            }
-            std::copy(c.begin(), c.end(), texels.begin() + (y * textureWidth + x) * 4);
+    std::vector<std::uint8_t> texels;
+    for (int y = 0; y < th; ++y) {
+        for (int x = 0; x < tw; ++x) {
+            const bool right = x >= w / 2, top = y >= h / 2;
+            const Rgb c = x >= w || y >= h ? Rgb { 255, 0, 255 } : solid ? *solid : top ? (right ? kTopRight : kTopLeft) : (right ? kBottomRight : kBottomLeft);
+            texels.insert(texels.end(), { c[0], c[1], c[2], 255 });
         }
     }
     GLuint name = 0;
@@ -71,53 +59,22 @@ inline GLuint quadrantTextureName(int pictureWidth, int pictureHeight, int textu
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth, textureHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return name;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const auto f = [](int v) { return static_cast<float>(v); };
+    return std::make_unique<LVTexture>(name, Size { f(w), f(h) }, Size { f(w) / f(tw), f(h) / f(th) });
 }
 
-// The same texture wrapped in the LVTexture that owns it.
-inline std::unique_ptr<LVTexture> quadrantTexture(int pictureWidth, int pictureHeight, int textureWidth, int textureHeight, const Rgba* solid = nullptr)
-{
-    const GLuint name = quadrantTextureName(pictureWidth, pictureHeight, textureWidth, textureHeight, solid);
-    const Size dimensions { static_cast<float>(pictureWidth), static_cast<float>(pictureHeight) };
-    const Size span { static_cast<float>(pictureWidth) / static_cast<float>(textureWidth),
-        static_cast<float>(pictureHeight) / static_cast<float>(textureHeight) };
-    return std::make_unique<LVTexture>(name, dimensions, span);
-}
-
-#include "render/LumivelGL.h"
-
-#include <map>
-#include <optional>
-#include <set>
-#include <string>
-
-// How a path of PictureRenderer reads: a picture of width x height in a texture of
-// textureWidth x textureHeight, quadrant-coloured or solid; unreadable paths give no
-// texture, and a picture of 0 x 0 gives a texture the sprites must refuse.
-struct TestPicture {
-    int width { 0 };
-    int height { 0 };
-    int textureWidth { 0 };
-    int textureHeight { 0 };
-    std::optional<Rgba> solid;
-    bool unreadable { false };
-};
-
-// A renderer whose picture list and textures the test decides; it keeps every GL
-// texture name it made so a test can count those still alive.
+// A renderer whose paths the test gives: "/red" and "/green" are solid 16 x 16 pictures,
+// "/empty" a texture of no size, "/portrait" a 30 x 50 quadrant picture in 32 x 64,
+// "/bad..." unreadable, any other a 48 x 32 quadrant picture in 64 x 64. It keeps every GL name it made to count the live ones.
 class PictureRenderer : public LumivelGL {
 public:
     using LumivelGL::LumivelGL;
-
     std::vector<std::string> paths;
-    std::map<std::string, TestPicture> pictures;
     std::vector<std::string> requested;
     std::set<GLuint> names;
-    std::vector<GLuint> made; // in the order made; GL may reuse a deleted name
 
     std::vector<std::string> loadImagePaths() override { return paths; }
-
     int liveTextures() const
     {
         int live = 0;
@@ -130,15 +87,14 @@ protected:
     std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
     {
         requested.push_back(path);
-        const auto found = pictures.find(path);
-        if (found == pictures.end() || found->second.unreadable)
+        if (path.starts_with("/bad"))
             return nullptr;
-        const TestPicture& p = found->second;
-        const Rgba* solid = p.solid ? &*p.solid : nullptr;
-        auto texture = p.width == 0 && p.height == 0 ? std::make_unique<LVTexture>(quadrantTextureName(0, 0, 1, 1), Size {}, Size {})
-                                                     : quadrantTexture(p.width, p.height, p.textureWidth, p.textureHeight, solid);
+        auto texture = path == "/red" ? quadrantTexture(16, 16, 16, 16, &kBottomLeft)
+            : path == "/green"        ? quadrantTexture(16, 16, 16, 16, &kBottomRight)
+            : path == "/empty"        ? quadrantTexture(0, 0, 1, 1)
+            : path == "/portrait"     ? quadrantTexture(30, 50, 32, 64)
+                                      : quadrantTexture(48, 32, 64, 64);
         names.insert(texture->textureName());
-        made.push_back(texture->textureName());
         return texture;
     }
 };
