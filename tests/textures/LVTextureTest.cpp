@@ -66,14 +66,6 @@ TEST_F(TextureObject, GlTextureLivesExactlyAsLongAsItsLastHolder)
     EXPECT_FALSE(glIsTexture(name));
 }
 
-TEST_F(TextureObject, UnreadablePathsGiveNoTextureObject)
-{
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath((folder.path() / "missing.png").string()));
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("text.png", "hello")));
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("empty.jpg", "")));
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath(""));
-}
-
 TEST_F(TextureObject, DetailIsReadAtEveryTexture)
 {
     const std::string path = folder.write("b.png", encode(quadrantPicture(3000, 2000), "png"));
