@@ -66,18 +66,4 @@ TEST_F(TextureObject, GlTextureLivesExactlyAsLongAsItsLastHolder)
     EXPECT_FALSE(glIsTexture(name));
 }
 
-TEST_F(TextureObject, DetailIsReadAtEveryTexture)
-{
-    const std::string path = folder.write("b.png", encode(quadrantPicture(3000, 2000), "png"));
-    auto small = LVTexture::textureWithImageAtPath(path);
-    ASSERT_TRUE(small);
-    EXPECT_EQ(small->imageDimensions(), (Size { 256, 171 }));
-
-    DetailSetting finer(5);
-    auto large = LVTexture::textureWithImageAtPath(path);
-    ASSERT_TRUE(large);
-    EXPECT_EQ(large->imageDimensions(), (Size { 1024, 683 }));
-    EXPECT_EQ(large->imageSpan(), (Size { 1.0f, 0.6669921875f }));
-}
-
 }
