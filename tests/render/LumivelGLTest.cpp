@@ -248,26 +248,6 @@ TEST_F(LumivelGLTest, TheCountIsSharedAndMessagesStopAfterFive)
     EXPECT_EQ(many, before < 5 ? 1 : 0);
 }
 
-TEST_F(LumivelGLTest, InOrderChoiceWrapsAndRandomChoiceOfOneIsThatOne)
-{
-    // Readable pictures would be kept; here each is refused, so the list shrinks. The
-    // wrap is still visible on a longer list.
-    ScriptedRenderer ordered(Rect { {}, { 160, 100 } }, false);
-    ordered.paths = { "/A", "/B", "/C", "/D" };
-    ordered.setSurface(mGL.get());
-    ordered.startAnimation();
-    drawFrames(ordered, 4);
-    EXPECT_EQ(ordered.requested, (std::vector<std::string> { "/A", "/C", "/B", "/D" }));
-
-    settings().setInteger(1, SettingsKey::ImageOrder);
-    ScriptedRenderer random(Rect { {}, { 160, 100 } }, false);
-    random.paths = { "/only" };
-    random.setSurface(mGL.get());
-    random.startAnimation();
-    drawFrames(random, 1);
-    EXPECT_EQ(random.requested, (std::vector<std::string> { "/only" }));
-}
-
 TEST_F(LumivelGLTest, StopIsSafeTwiceAndTheNextStartLoadsTheListAgain)
 {
     ScriptedRenderer view(Rect { {}, { 160, 100 } }, false);
