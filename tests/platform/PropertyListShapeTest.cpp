@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +22,8 @@ void appendBigEndian(std::string& out, std::uint64_t value, int size)
         out += static_cast<char>(value >> (8 * i));
 }
 
-// A binary list of count objects in which object i is an array of the references
-// children(i), and the last is an empty array. References and offsets take 4 bytes.
+// A binary list of count arrays in which array i holds the references children(i)
+// and the last is empty; references and offsets take 4 bytes.
 std::string binaryList(std::uint64_t count, const std::function<std::vector<std::uint64_t>(std::uint64_t)>& children)
 {
     std::string bytes = "bplist00";
@@ -38,49 +38,36 @@ std::string binaryList(std::uint64_t count, const std::function<std::vector<std:
     const std::uint64_t table = bytes.size();
     for (const auto offset : offsets)
         appendBigEndian(bytes, offset, 4);
-    bytes.append(6, '\0');
-    bytes += '\4';
-    bytes += '\4';
+    bytes += std::string(6, '\0') + "\4\4";
     appendBigEndian(bytes, count, 8);
     appendBigEndian(bytes, 0, 8);
     appendBigEndian(bytes, table, 8);
     return bytes;
 }
 
-std::string xmlNesting(int depth, const std::string& between = "")
+std::string repeated(const std::string& text, int times)
 {
-    std::string text = "<plist version=\"1.0\">";
-    for (int i = 0; i < depth; ++i)
-        text += "<array>" + between;
-    for (int i = 0; i < depth; ++i)
-        text += "</array>";
-    return text + "</plist>";
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
 }
 
 }
 
-TEST(PropertyListShape, DeepXMLIsRefusedBeforeItCanExhaustTheStack)
+TEST(PropertyListShape, ListsThatNestDeepLoopOrMultiplyAreRefusedBeforeTheParserSeesThem)
 {
-    EXPECT_TRUE(parseBytes(xmlNesting(PropertyList::kMaxDepth)));
-    EXPECT_FALSE(parseBytes(xmlNesting(300000)));
-    EXPECT_FALSE(parseBytes(xmlNesting(300000, "<!-- </array> --><![CDATA[</dict>]]>")))
+    EXPECT_TRUE(parseBytes("<plist>" + repeated("<array>", PropertyList::kMaxDepth) + repeated("</array>", PropertyList::kMaxDepth) + "</plist>"));
+    EXPECT_FALSE(parseBytes("<plist>" + repeated("<array><!-- </array> --><![CDATA[</dict>]]>", 300000) + repeated("</array>", 300000) + "</plist>"))
         << "closings inside comments or character data do not count";
-}
 
-TEST(PropertyListShape, BinaryListsThatNestDeepLoopOrMultiplyAreRefused)
-{
-    const auto next = [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1 }; };
-    EXPECT_TRUE(parseBytes(binaryList(100, next)));
-    EXPECT_FALSE(parseBytes(binaryList(300000, next)));
-    EXPECT_FALSE(parseBytes(binaryList(3, [](std::uint64_t) { return std::vector<std::uint64_t> { 0 }; }))) << "a cycle";
-
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(parseBytes(binaryList(60, [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1, i + 1 }; })));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "2^60 copies are never made";
-
-    // Sharing within bounds is ordinary: writers store a repeated value once.
-    const auto shared = parseBytes(binaryList(4, [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1, i + 1 }; }));
-    ASSERT_TRUE(shared);
-    ASSERT_TRUE(shared->array());
+    const auto twice = [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1, i + 1 }; };
+    const auto shared = parseBytes(binaryList(4, twice));
+    ASSERT_TRUE(shared && shared->array()) << "writers store a repeated value once";
     EXPECT_EQ(shared->array()->size(), 2u);
+    EXPECT_FALSE(parseBytes(binaryList(300000, [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1 }; })));
+    EXPECT_FALSE(parseBytes(binaryList(3, [](std::uint64_t) { return std::vector<std::uint64_t> { 0 }; }))) << "a cycle";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(parseBytes(binaryList(60, twice)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "2^60 copies are never made";
 }

@@ -18,13 +18,7 @@ public:
             mOld = old;
         ::setenv(name, value.c_str(), 1);
     }
-    ~ScopedEnvironment()
-    {
-        if (mOld)
-            ::setenv(mName, mOld->c_str(), 1);
-        else
-            ::unsetenv(mName);
-    }
+    ~ScopedEnvironment() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
@@ -33,7 +27,4 @@ private:
     std::optional<std::string> mOld;
 };
 
-inline ScreenSaverDefaults& moduleSettings()
-{
-    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-}
+inline ScreenSaverDefaults& moduleSettings() { return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName); }
