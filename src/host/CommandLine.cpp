@@ -90,6 +90,9 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
         } else if (option == "-version") {
             line.mode = Mode::Version;
             return { line, {} };
+        } else if (option == "-configure") {
+            line.mode = Mode::Configure;
+            return { line, {} };
         } else if (option == "-window") {
             if (!setMode(Mode::Window))
                 return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
@@ -165,6 +168,7 @@ std::string CommandLine::usage()
            "  --list                print the picture list of the current settings, then exit\n"
            "\n"
            "Other options:\n"
+           "  --configure           open the settings window; closing it saves the settings\n"
            "  --preview             draw as the small preview does\n"
            "  --fps                 print the frame rate to standard error once a second\n"
            "  --size WxH            snapshot size in pixels (default 800x600)\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
 #include "host/CommandLine.h"
+#include "host/ConfigureCommand.h"
 #include "host/DefaultsCommand.h"
 #include "host/PictureListCommand.h"
 #include "host/SaverHost.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv)
         return DefaultsCommand::run(line.defaultsArguments, std::cout, std::cerr);
     case CommandLine::Mode::List:
         return PictureListCommand::run(std::cout, std::cerr);
+    case CommandLine::Mode::Configure:
+        return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:
         return Snapshot::run(line);
     default:

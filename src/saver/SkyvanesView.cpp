@@ -1,8 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "saver/SkyvanesView.h"
 
+#include "Version.h"
+#include "platform/Application.h"
+#include "platform/Button.h"
+#include "platform/ColorWell.h"
+#include "platform/Matrix.h"
+#include "platform/PopUpButton.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/Slider.h"
+#include "platform/Switch.h"
+#include "platform/TextField.h"
+#include "platform/Window.h"
 #include "saver/SettingsKeys.h"
+#include "sources/AlbumData.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +34,32 @@ std::string expandTildeInPath(const std::string& path)
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + path.substr(1);
 }
+
+ScreenSaverDefaults& moduleDefaults()
+{
+    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+}
+
+std::string storedString(std::string_view key)
+{
+    const auto value = moduleDefaults().objectForKey(key);
+    return value && value->string() ? *value->string() : std::string();
+}
+
+// Binds the control to the field when it is of the field's kind.
+template <typename Kind>
+bool bind(Control& control, Kind*& field)
+{
+    auto* typed = dynamic_cast<Kind*>(&control);
+    if (!typed)
+        return false;
+    field = typed;
+    return true;
+}
+
+constexpr int kSourceAlbum = 0;
+constexpr int kSourceFolder = 1;
+constexpr int kStyleFlying = 1;
 }
 
 void SkyvanesView::initialize()
@@ -101,4 +138,203 @@ void SkyvanesView::drawRect(Rect dirty)
 void SkyvanesView::animateOneFrame()
 {
     mFaderView->setNeedsDisplay(true);
+}
+
+bool SkyvanesView::setOutlet(std::string_view name, Control& control)
+{
+    if (name == "mButtonChoose")
+        return bind(control, mButtonChoose);
+    if (name == "mSwitchRecursive")
+        return bind(control, mSwitchRecursive);
+    if (name == "mSwatchBackground")
+        return bind(control, mSwatchBackground);
+    if (name == "mMatrixOrder")
+        return bind(control, mMatrixOrder);
+    if (name == "mMatrixSource")
+        return bind(control, mMatrixSource);
+    if (name == "mMatrixStyle")
+        return bind(control, mMatrixStyle);
+    if (name == "mPopupAlbum")
+        return bind(control, mPopupAlbum);
+    if (name == "mSliderActive")
+        return bind(control, mSliderActive);
+    if (name == "mSliderDetail")
+        return bind(control, mSliderDetail);
+    if (name == "mSliderFlightSpeed")
+        return bind(control, mSliderFlightSpeed);
+    if (name == "mFieldPath")
+        return bind(control, mFieldPath);
+    if (name == "mFieldVersion")
+        return bind(control, mFieldVersion);
+    return false;
+}
+
+Control::Action SkyvanesView::actionNamed(std::string_view name)
+{
+    using Member = void (SkyvanesView::*)(Control&);
+    static constexpr std::pair<std::string_view, Member> kActions[] = {
+        { "chooseDirectory", &SkyvanesView::chooseDirectory },
+        { "imageSourceChosen", &SkyvanesView::imageSourceChosen },
+        { "doChangeStyle", &SkyvanesView::doChangeStyle },
+        { "closeSheet", &SkyvanesView::closeSheet },
+        { "openWebPage", &SkyvanesView::openWebPage },
+    };
+    for (const auto& [actionName, member] : kActions) {
+        if (actionName == name)
+            return [this, member](Control& sender) { (this->*member)(sender); };
+    }
+    return {};
+}
+
+bool SkyvanesView::allOutletsBound() const
+{
+    return mButtonChoose && mSwitchRecursive && mSwatchBackground && mMatrixOrder && mMatrixSource && mMatrixStyle
+        && mPopupAlbum && mSliderActive && mSliderDetail && mSliderFlightSpeed && mFieldPath && mFieldVersion;
+}
+
+void SkyvanesView::clearOutlets()
+{
+    mButtonChoose = nullptr;
+    mSwitchRecursive = nullptr;
+    mSwatchBackground = nullptr;
+    mMatrixOrder = mMatrixSource = mMatrixStyle = nullptr;
+    mPopupAlbum = nullptr;
+    mSliderActive = mSliderDetail = mSliderFlightSpeed = nullptr;
+    mFieldPath = mFieldVersion = nullptr;
+}
+
+Window* SkyvanesView::configureSheet()
+{
+    if (mConfigureWindow)
+        return mConfigureWindow.get();
+
+    auto& defaults = moduleDefaults();
+    const std::string imageDir = storedString(SettingsKey::ImageDir);
+    const bool subDirs = defaults.boolForKey(SettingsKey::SubDirs);
+    const auto albumData = AlbumData::iPhotoAlbumData();
+    const Color backColor = defaults.colorForKey(SettingsKey::BackColor).value_or(Color {});
+
+    Application* application = Application::shared();
+    if (application)
+        mConfigureWindow = application->loadNibNamed(kInterfaceName, *this);
+    // A file that lacks a control counts as one that cannot be loaded: the actions
+    // then never meet a missing control.
+    if (!mConfigureWindow || !allOutletsBound()) {
+        mConfigureWindow.reset();
+        clearOutlets();
+        return nullptr;
+    }
+
+    fillSheet(imageDir, subDirs, backColor);
+    fillAlbums(albumData.has_value(), albumData ? AlbumData::iPhotoAlbumNames(*albumData) : std::vector<std::string> {});
+    mMatrixSource->sendAction();
+
+    mMatrixOrder->selectCellWithTag(defaults.integerForKey(SettingsKey::ImageOrder));
+    const std::int32_t style = defaults.integerForKey(SettingsKey::ImageStyle);
+    mMatrixStyle->selectCellWithTag(style);
+    mSliderFlightSpeed->setFloatValue(defaults.floatForKey(SettingsKey::FlightSpeed));
+    mSliderFlightSpeed->setEnabled(style == kStyleFlying);
+    mFieldVersion->setStringValue(kSkyvanesVersion);
+    return mConfigureWindow.get();
+}
+
+void SkyvanesView::fillSheet(const std::string& imageDir, bool subDirs, const Color& backColor)
+{
+    auto& defaults = moduleDefaults();
+    mFieldPath->setStringValue(imageDir);
+    mSliderActive->setIntValue(defaults.integerForKey(SettingsKey::ImageLimit));
+    mSliderDetail->setIntValue(defaults.integerForKey(SettingsKey::Detail));
+    mSliderActive->sendAction();
+    mSwitchRecursive->setState(subDirs ? 1 : 0);
+    mSwatchBackground->setColor(backColor);
+}
+
+void SkyvanesView::fillAlbums(bool hasLibrary, const std::vector<std::string>& albumNames)
+{
+    mPopupAlbum->removeAllItems();
+    if (hasLibrary) {
+        mPopupAlbum->addItemsWithTitles(albumNames);
+        mPopupAlbum->selectItemWithTitle(storedString(SettingsKey::Album));
+        if (mPopupAlbum->indexOfSelectedItem() < 0)
+            mPopupAlbum->selectItemAtIndex(0);
+        mMatrixSource->selectCellWithTag(moduleDefaults().integerForKey(SettingsKey::Source));
+    } else {
+        mMatrixSource->setCellEnabled(kSourceAlbum, false);
+        mMatrixSource->selectCellWithTag(kSourceFolder);
+    }
+}
+
+void SkyvanesView::imageSourceChosen(Control& sender)
+{
+    auto* matrix = dynamic_cast<Matrix*>(&sender);
+    if (!matrix || !mConfigureWindow)
+        return;
+    const int source = matrix->selectedTag();
+    mPopupAlbum->setEnabled(source == kSourceAlbum);
+    mFieldPath->setEnabled(source == kSourceFolder);
+    mSwitchRecursive->setEnabled(source == kSourceFolder);
+    mButtonChoose->setEnabled(source == kSourceFolder);
+}
+
+void SkyvanesView::doChangeStyle(Control& sender)
+{
+    auto* matrix = dynamic_cast<Matrix*>(&sender);
+    if (!matrix || !mConfigureWindow)
+        return;
+    mSliderFlightSpeed->setEnabled(matrix->selectedTag() == kStyleFlying);
+}
+
+void SkyvanesView::chooseDirectory(Control& /*sender*/)
+{
+    Application* application = Application::shared();
+    if (!application || !mConfigureWindow)
+        return;
+    const std::string imageDir = storedString(SettingsKey::ImageDir);
+    auto panel = application->openPanel();
+    if (!panel)
+        return;
+    panel->setAllowsMultipleSelection(false);
+    panel->setCanChooseDirectories(true);
+    panel->setCanChooseFiles(false);
+    OpenPanel& held = *panel;
+    mOpenPanels.push_back(std::move(panel));
+    held.beginForDirectory(imageDir, [this](OpenPanel& ended, int returnCode) { openPanelDidEnd(ended, returnCode, nullptr); });
+}
+
+void SkyvanesView::openPanelDidEnd(OpenPanel& panel, int returnCode, void* /*contextInfo*/)
+{
+    if (returnCode == OpenPanel::OKButton && mFieldPath) {
+        const auto chosen = panel.filenames();
+        if (!chosen.empty())
+            mFieldPath->setStringValue(chosen.front());
+    }
+    panel.orderOut();
+    std::erase_if(mOpenPanels, [&panel](const auto& held) { return held.get() == &panel; });
+}
+
+void SkyvanesView::closeSheet(Control& /*sender*/)
+{
+    if (!mConfigureWindow)
+        return;
+    auto& defaults = moduleDefaults();
+    const auto album = mPopupAlbum->titleOfSelectedItem();
+    defaults.setObject(PropertyValue(mFieldPath->stringValue()), SettingsKey::ImageDir);
+    defaults.setInteger(mSliderActive->intValue(), SettingsKey::ImageLimit);
+    defaults.setInteger(mSliderDetail->intValue(), SettingsKey::Detail);
+    defaults.setInteger(mMatrixSource->selectedTag(), SettingsKey::Source);
+    defaults.setBool(mSwitchRecursive->state() == 1, SettingsKey::SubDirs);
+    defaults.setColor(mSwatchBackground->color(), SettingsKey::BackColor);
+    defaults.setInteger(mMatrixOrder->selectedTag(), SettingsKey::ImageOrder);
+    defaults.setInteger(mMatrixStyle->selectedTag(), SettingsKey::ImageStyle);
+    defaults.setFloat(mSliderFlightSpeed->floatValue(), SettingsKey::FlightSpeed);
+    if (album)
+        defaults.setObject(PropertyValue(*album), SettingsKey::Album);
+    if (Application* application = Application::shared())
+        application->endSheet(*mConfigureWindow);
+}
+
+void SkyvanesView::openWebPage(Control& /*sender*/)
+{
+    if (Application* application = Application::shared())
+        application->openURL(kSkyvanesHomePage);
 }
