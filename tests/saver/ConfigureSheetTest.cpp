@@ -1,0 +1,290 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "Version.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "platform/Window.h"
+#include "platform/qt/QtApplication.h"
+#include "saver/SettingsKeys.h"
+#include "saver/SkyvanesView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+ScreenSaverDefaults& settings()
+{
+    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+}
+
+std::string stored(const char* key)
+{
+    const auto value = settings().objectForKey(key);
+    return value && value->string() ? *value->string() : "";
+}
+
+// One photo library album file; the albums are given unsorted.
+std::string libraryWithAlbums(const std::vector<std::string>& names)
+{
+    std::string albums;
+    for (const auto& name : names)
+        albums += "<dict><key>AlbumName</key><string>" + name + "</string><key>KeyList</key><array/></dict>";
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>List of Albums</key><array>" + albums
+        + "</array><key>Master Image List</key><dict/></dict></plist>";
+}
+
+class ConfigureSheetTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "test_saver";
+        static char* argv[] = { name, nullptr };
+        static QApplication app(argc, argv);
+        static QtApplication services;
+        Application::setShared(&services);
+        sServices = &services;
+    }
+    static void TearDownTestSuite() { Application::setShared(nullptr); }
+
+    void SetUp() override
+    {
+        SkyvanesView::initialize();
+        sServices->setInterfaceFile({});
+        sServices->setSheetEndedHandler([this](Window&) { ++mSheetsEnded; });
+    }
+
+    void installLibrary(const std::vector<std::string>& albums)
+    {
+        mLibrary.write("AlbumData.xml", libraryWithAlbums(albums));
+        std::filesystem::create_directories(mPreferences.folder());
+        std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist")
+            << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>RootDirectory</key><string>"
+            << mLibrary.path().string() << "</string></dict></plist>";
+    }
+
+    // Opens the sheet of a new view; the form's top-level widget.
+    QWidget& open()
+    {
+        mView = std::make_unique<SkyvanesView>(Rect { {}, { 64, 48 } }, true);
+        Window* window = mView->configureSheet();
+        EXPECT_TRUE(window);
+        return QtApplication::widgetOf(*window);
+    }
+
+    template <typename Widget>
+    Widget& part(const char* name)
+    {
+        auto* found = mView ? QtApplication::widgetOf(*mView->configureSheet()).findChild<Widget*>(name) : nullptr;
+        EXPECT_TRUE(found) << name;
+        return *found;
+    }
+
+    QFileDialog* visibleChooser()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* chooser = qobject_cast<QFileDialog*>(widget); chooser && chooser->isVisible())
+                return chooser;
+        }
+        return nullptr;
+    }
+
+    static inline QtApplication* sServices = nullptr;
+    ScopedPreferences mPreferences;
+    TemporaryFolder mLibrary;
+    std::unique_ptr<SkyvanesView> mView;
+    int mSheetsEnded { 0 };
+};
+
+}
+
+TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
+{
+    struct Row {
+        std::vector<std::string> albums;
+        std::string shownAlbum;
+    };
+    for (const Row& row : { Row { { "Trips", "Library", "Cats" }, "Library" }, Row { { "Trips", "Cats" }, "Cats" } }) {
+        installLibrary(row.albums);
+        open();
+        EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), std::string(std::getenv("HOME")) + "/Pictures");
+        EXPECT_TRUE(part<QCheckBox>("mSwitchRecursive").isChecked());
+        EXPECT_EQ(part<QSlider>("mSliderActive").value(), 8);
+        EXPECT_EQ(part<QSlider>("mSliderDetail").value(), 3);
+        EXPECT_EQ(part<QLabel>("mSliderDetailValue").text(), "256 px");
+        EXPECT_TRUE(part<QRadioButton>("sourceFolder").isChecked());
+        EXPECT_EQ(part<QComboBox>("mPopupAlbum").currentText().toStdString(), row.shownAlbum);
+        EXPECT_EQ(part<QComboBox>("mPopupAlbum").itemText(0), "Cats") << "albums are sorted";
+        EXPECT_TRUE(part<QRadioButton>("orderInList").isChecked());
+        EXPECT_TRUE(part<QRadioButton>("styleFading").isChecked());
+        EXPECT_EQ(part<QSlider>("mSliderFlightSpeed").value(), 100);
+        EXPECT_FALSE(part<QSlider>("mSliderFlightSpeed").isEnabled());
+        EXPECT_EQ(part<QPushButton>("mSwatchBackground").accessibleDescription(), "#000000");
+        EXPECT_EQ(part<QLabel>("mFieldVersion").text().toStdString(), kSkyvanesVersion);
+        EXPECT_TRUE(part<QRadioButton>("sourceAlbum").isEnabled());
+        EXPECT_FALSE(settings().hasPersistentDomain()) << "opening writes nothing";
+    }
+}
+
+TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
+{
+    installLibrary({ "Library" });
+    settings().setInteger(2, SettingsKey::Source);
+    settings().setInteger(1, SettingsKey::ImageStyle);
+    open();
+    struct Row {
+        const char* cell;
+        bool album;
+        bool folder;
+    };
+    // The stored artwork source comes first, as the opening left it.
+    for (const Row& row : { Row { "sourceArtwork", false, false }, Row { "sourceAlbum", true, false }, Row { "sourceFolder", false, true },
+             Row { "sourceArtwork", false, false } }) {
+        part<QRadioButton>(row.cell).click();
+        EXPECT_TRUE(part<QRadioButton>(row.cell).isChecked()) << row.cell;
+        EXPECT_EQ(part<QComboBox>("mPopupAlbum").isEnabled(), row.album) << row.cell;
+        for (const char* name : { "mFieldPath", "mSwitchRecursive", "mButtonChoose" })
+            EXPECT_EQ(part<QWidget>(name).isEnabled(), row.folder) << row.cell << " " << name;
+    }
+    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").isEnabled()) << "the stored flying style";
+    part<QRadioButton>("styleFading").click();
+    EXPECT_FALSE(part<QSlider>("mSliderFlightSpeed").isEnabled());
+    part<QRadioButton>("styleFlying").click();
+    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").isEnabled());
+}
+
+TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder)
+{
+    TemporaryFolder folders;
+    const auto stored = folders.write("stored/.keep", "").parent_path().string();
+    const auto chosen = folders.write("chosen/.keep", "").parent_path().string();
+    settings().setObject(PropertyValue(stored), SettingsKey::ImageDir);
+    open();
+
+    part<QPushButton>("mButtonChoose").click();
+    QFileDialog* chooser = visibleChooser();
+    ASSERT_TRUE(chooser);
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored);
+    chooser->reject();
+    EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), stored) << "cancelled";
+    EXPECT_FALSE(visibleChooser());
+
+    part<QPushButton>("mButtonChoose").click();
+    chooser = visibleChooser();
+    ASSERT_TRUE(chooser);
+    chooser->selectFile(QString::fromStdString(chosen));
+    static_cast<QDialog*>(chooser)->accept();
+    EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), chosen);
+    EXPECT_EQ(::stored(SettingsKey::ImageDir), stored) << "the store waits for the close";
+
+    part<QPushButton>("mButtonChoose").click();
+    chooser = visibleChooser();
+    ASSERT_TRUE(chooser);
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored) << "not the folder just chosen";
+    chooser->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
+{
+    installLibrary({ "Cats", "Library" });
+    const std::function<void(QWidget&)> closers[] = {
+        [](QWidget& sheet) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(&sheet, &key);
+        },
+        [](QWidget& sheet) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&sheet, &key);
+        },
+        [](QWidget& sheet) { sheet.close(); },
+        [this](QWidget&) { part<QPushButton>("closeButton").click(); },
+    };
+    int ended = 0;
+    for (const auto& closeTheSheet : closers) {
+        settings().removePersistentDomain();
+        QWidget& sheet = open();
+        sheet.show();
+        part<QLineEdit>("mFieldPath").setText("/srv/photos");
+        part<QSlider>("mSliderActive").setValue(32);
+        part<QSlider>("mSliderDetail").setValue(0);
+        part<QRadioButton>("sourceArtwork").click();
+        part<QCheckBox>("mSwitchRecursive").setChecked(false);
+        part<QRadioButton>("orderRandom").click();
+        part<QRadioButton>("styleFlying").click();
+        part<QSlider>("mSliderFlightSpeed").setValue(400);
+        part<QComboBox>("mPopupAlbum").setCurrentIndex(0);
+        closeTheSheet(sheet);
+
+        EXPECT_EQ(mSheetsEnded, ++ended);
+        EXPECT_FALSE(sheet.isVisible());
+        EXPECT_EQ(stored(SettingsKey::ImageDir), "/srv/photos");
+        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageLimit), 32);
+        EXPECT_EQ(settings().integerForKey(SettingsKey::Detail), 0);
+        EXPECT_EQ(settings().integerForKey(SettingsKey::Source), 2);
+        EXPECT_FALSE(settings().boolForKey(SettingsKey::SubDirs));
+        EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), Color {});
+        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageOrder), 1);
+        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageStyle), 1);
+        EXPECT_EQ(settings().floatForKey(SettingsKey::FlightSpeed), 400.0f);
+        EXPECT_EQ(stored(SettingsKey::Album), "Cats");
+        EXPECT_EQ(settings().persistentDomain().count(SettingsKey::FrameRate), 0u) << "no control, never written";
+    }
+}
+
+TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsAndTheAlbumIsKept)
+{
+    settings().setInteger(2, SettingsKey::Source);
+    settings().setObject(PropertyValue("Holidays"), SettingsKey::Album);
+    settings().setColor(Color { 0.1f, 0.2f, 0.3f, 1.0f }, SettingsKey::BackColor);
+    open();
+    EXPECT_FALSE(part<QRadioButton>("sourceAlbum").isEnabled());
+    EXPECT_TRUE(part<QRadioButton>("sourceFolder").isChecked());
+    EXPECT_EQ(part<QComboBox>("mPopupAlbum").count(), 0);
+    EXPECT_TRUE(part<QLineEdit>("mFieldPath").isEnabled());
+
+    part<QPushButton>("closeButton").click();
+    EXPECT_EQ(stored(SettingsKey::Album), "Holidays");
+    EXPECT_EQ(settings().integerForKey(SettingsKey::Source), 1);
+    EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
+}
+
+TEST_F(ConfigureSheetTest, ASecondCallReturnsTheSameWindowAsItWasLeft)
+{
+    open();
+    Window* first = mView->configureSheet();
+    part<QSlider>("mSliderActive").setValue(20);
+    settings().setInteger(5, SettingsKey::ImageLimit);
+    EXPECT_EQ(mView->configureSheet(), first);
+    EXPECT_EQ(part<QSlider>("mSliderActive").value(), 20);
+}
+
+TEST_F(ConfigureSheetTest, AnUnloadableFileGivesNoWindowUntilItLoads)
+{
+    TemporaryFolder folder;
+    const std::string broken[] = {
+        (folder.path() / "missing.ui").string(),
+        folder.write("broken.ui", "<ui version=\"4.0\"><widget class=\"QDialog\"").string(),
+        folder.write("bare.ui", "<ui version=\"4.0\"><widget class=\"QDialog\" name=\"mConfigureWindow\"/></ui>").string(),
+    };
+    SkyvanesView view(Rect { {}, { 64, 48 } }, true);
+    for (const auto& file : broken) {
+        sServices->setInterfaceFile(file);
+        EXPECT_EQ(view.configureSheet(), nullptr) << file;
+    }
+    sServices->setInterfaceFile({});
+    EXPECT_NE(view.configureSheet(), nullptr) << "a later call tries again";
+}
