@@ -124,3 +124,26 @@ TEST(Program, RootModeDrawsInTheWindowXscreensaverNames)
         EXPECT_EQ(saver.signalAndWait(SIGTERM, 2000), 0);
     }
 }
+
+TEST(Program, ConfigureSavesWhenReturnClosesTheWindow)
+{
+    ScopedPreferences preferences;
+    std::vector<std::string> noDisplay = { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string(), "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=" };
+    ProgramRun headless({ SKYVANES_BINARY, "--configure" }, noDisplay);
+    EXPECT_EQ(headless.wait(60000), 1);
+
+    auto server = XServer::start();
+    ASSERT_TRUE(server);
+    ProgramRun run({ SKYVANES_BINARY, "--configure" }, displayEnvironment(preferences, *server));
+    std::vector<std::uint32_t> shown;
+    for (int i = 0; i < 200 && shown.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        shown = server->shownTopLevels();
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    // Let the window settle before the key reaches it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(server->pressKey(shown[0], 0xff0d));
+    EXPECT_EQ(run.wait(10000), 0);
+    EXPECT_EQ(runProgram(preferences, { "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }), 0);
+}
