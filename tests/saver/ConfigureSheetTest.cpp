@@ -50,15 +50,23 @@ class ConfigureSheetTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // No display needed; ctest's discovered tests do not get this from the build.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "test_saver";
         static char* argv[] = { name, nullptr };
-        static QApplication app(argc, argv);
-        static QtApplication services;
-        Application::setShared(&services);
-        sServices = &services;
+        // Made and ended with the suite: a QApplication left to exit crashes.
+        sApp = std::make_unique<QApplication>(argc, argv);
+        sServices = std::make_unique<QtApplication>();
+        Application::setShared(sServices.get());
     }
-    static void TearDownTestSuite() { Application::setShared(nullptr); }
+    static void TearDownTestSuite()
+    {
+        Application::setShared(nullptr);
+        sServices.reset();
+        sApp.reset();
+    }
 
     void SetUp() override
     {
@@ -102,7 +110,8 @@ protected:
         return nullptr;
     }
 
-    static inline QtApplication* sServices = nullptr;
+    static inline std::unique_ptr<QApplication> sApp;
+    static inline std::unique_ptr<QtApplication> sServices;
     ScopedPreferences mPreferences;
     TemporaryFolder mLibrary;
     std::unique_ptr<SkyvanesView> mView;
