@@ -33,13 +33,15 @@ public:
 
 protected:
     QWidget& mWidget;
+    // The context of every connection the control makes, so that none outlives it.
+    QObject mContext;
 };
 
 class QtButton : public WidgetControl<Button> {
 public:
     explicit QtButton(QAbstractButton& button) : WidgetControl(button)
     {
-        QObject::connect(&button, &QAbstractButton::clicked, [this] { sendAction(); });
+        QObject::connect(&button, &QAbstractButton::clicked, &mContext, [this] { sendAction(); });
     }
 };
 
@@ -47,7 +49,7 @@ class QtSwitch : public WidgetControl<Switch> {
 public:
     explicit QtSwitch(QAbstractButton& box) : WidgetControl(box), mBox(box)
     {
-        QObject::connect(&box, &QAbstractButton::clicked, [this] { sendAction(); });
+        QObject::connect(&box, &QAbstractButton::clicked, &mContext, [this] { sendAction(); });
     }
     int state() const override { return mBox.isChecked() ? 1 : 0; }
     void setState(int state) override { mBox.setChecked(state == 1); }
@@ -60,8 +62,8 @@ class QtSlider : public WidgetControl<Slider> {
 public:
     QtSlider(QSlider& slider, QLabel* valueLabel) : WidgetControl(slider), mSlider(slider), mValueLabel(valueLabel)
     {
-        QObject::connect(&slider, &QSlider::valueChanged, [this] { showValue(); });
-        QObject::connect(&slider, &QSlider::actionTriggered, [this] { sendAction(); });
+        QObject::connect(&slider, &QSlider::valueChanged, &mContext, [this] { showValue(); });
+        QObject::connect(&slider, &QSlider::actionTriggered, &mContext, [this] { sendAction(); });
         showValue();
     }
     int intValue() const override { return mSlider.value(); }
@@ -96,7 +98,7 @@ public:
     {
         for (QAbstractButton* cell : group.buttons())
             group.setId(cell, cell->property("tag").toInt());
-        QObject::connect(&group, &QButtonGroup::idClicked, [this] { sendAction(); });
+        QObject::connect(&group, &QButtonGroup::idClicked, &mContext, [this] { sendAction(); });
     }
     void setEnabled(bool enabled) override
     {
@@ -127,13 +129,14 @@ public:
 private:
     QButtonGroup& mGroup;
     bool mEnabled { true };
+    QObject mContext;
 };
 
 class QtLineField : public WidgetControl<TextField> {
 public:
     explicit QtLineField(QLineEdit& edit) : WidgetControl(edit), mEdit(edit)
     {
-        QObject::connect(&edit, &QLineEdit::editingFinished, [this] { sendAction(); });
+        QObject::connect(&edit, &QLineEdit::editingFinished, &mContext, [this] { sendAction(); });
     }
     std::string stringValue() const override { return mEdit.text().toStdString(); }
     void setStringValue(const std::string& text) override { mEdit.setText(QString::fromStdString(text)); }
@@ -156,7 +159,7 @@ class QtPopUpButton : public WidgetControl<PopUpButton> {
 public:
     explicit QtPopUpButton(QComboBox& box) : WidgetControl(box), mBox(box)
     {
-        QObject::connect(&box, &QComboBox::activated, [this] { sendAction(); });
+        QObject::connect(&box, &QComboBox::activated, &mContext, [this] { sendAction(); });
     }
     void removeAllItems() override { mBox.clear(); }
     void addItemsWithTitles(const std::vector<std::string>& titles) override
@@ -187,7 +190,7 @@ class QtColorWell : public WidgetControl<ColorWell> {
 public:
     explicit QtColorWell(QPushButton& button) : WidgetControl(button), mButton(button)
     {
-        QObject::connect(&button, &QPushButton::clicked, [this] { pickColor(); });
+        QObject::connect(&button, &QPushButton::clicked, &mContext, [this] { pickColor(); });
         show();
     }
     Color color() const override { return mColor; }
