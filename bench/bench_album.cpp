@@ -4,7 +4,7 @@
 // the same file. Usage: bench_album [folder-for-the-library] [runs]
 #include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"

@@ -8,8 +8,8 @@
 // Usage: bench_frame [frames-per-case]
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 

@@ -3,7 +3,7 @@
 // (with dot files, ".hidden" files and links) against `find DIR -type f` on the same
 // warm tree. Usage: bench_image_paths [folder-for-the-tree] [runs]
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 

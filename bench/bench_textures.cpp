@@ -8,8 +8,8 @@
 #include "platform/Log.h"
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
 #include "textures/LVTexture.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "platform/Log.h"
 #include "platform/Random.h"
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "sources/ImagePathList.h"
 #include "sprites/Lumivel.h"
 #include "sprites/Skyvane.h"

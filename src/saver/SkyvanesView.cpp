@@ -8,11 +8,11 @@
 #include "platform/Matrix.h"
 #include "platform/PopUpButton.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "platform/Slider.h"
 #include "platform/Switch.h"
 #include "platform/TextField.h"
 #include "platform/Window.h"
-#include "saver/SettingsKeys.h"
 #include "sources/AlbumData.h"
 
 #include <cstdint>

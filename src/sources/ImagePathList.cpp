@@ -2,7 +2,7 @@
 #include "sources/ImagePathList.h"
 
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "sources/AlbumData.h"
 #include "sources/FolderWalk.h"
 

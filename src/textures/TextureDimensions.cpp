@@ -3,7 +3,7 @@
 
 #include "platform/Image.h"
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 
 #include <algorithm>
 #include <cmath>

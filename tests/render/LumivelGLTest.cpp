@@ -3,7 +3,7 @@
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <GL/gl.h>

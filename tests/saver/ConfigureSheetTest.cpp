@@ -4,7 +4,7 @@
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/Window.h"
 #include "platform/qt/QtApplication.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 
 #include <cstdlib>
 #include <optional>

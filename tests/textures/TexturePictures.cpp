@@ -2,7 +2,7 @@
 #include "TexturePictures.h"
 
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -2,7 +2,7 @@
 #include "TexturePictures.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 
 #include <algorithm>
 #include <cstdlib>
