@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/CommandLine.h"
 
-#include <charconv>
+#include "platform/WholeInteger.h"
+
 #include <cstdlib>
 
 namespace {
 
 std::optional<long> parseInteger(const std::string& text)
 {
-    long value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return parseWholeInteger<long>(text);
 }
 
 bool parseSize(const std::string& text, int& width, int& height)
@@ -43,16 +40,14 @@ std::optional<std::uint64_t> CommandLine::parseWindowId(const std::string& text)
 {
     if (text.empty())
         return std::nullopt;
-    std::uint64_t value = 0;
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
+    std::string_view digits = text;
     int base = 10;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        begin += 2;
+        digits.remove_prefix(2);
         base = 16;
     }
-    auto [stop, error] = std::from_chars(begin, end, value, base);
-    if (error != std::errc() || stop != end || value == 0)
+    const auto value = parseWholeInteger<std::uint64_t>(digits, base);
+    if (!value || *value == 0)
         return std::nullopt;
     return value;
 }

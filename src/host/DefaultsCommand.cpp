@@ -3,12 +3,11 @@
 
 #include "platform/Color.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/WholeInteger.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
-#include <limits>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -74,16 +73,6 @@ void describe(std::ostream& out, const PropertyValue& value, int indent)
         }
         out << pad << '}';
     }
-}
-
-std::optional<std::int64_t> parseInteger(const std::string& text)
-{
-    std::int64_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()
-        || value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return value;
 }
 
 std::optional<double> parseReal(const std::string& text)
@@ -168,7 +157,7 @@ std::optional<PropertyValue> typedValue(const std::string& type, const std::stri
     if (type == "-string")
         return PropertyValue(text);
     if (type == "-int" || type == "-integer") {
-        if (auto v = parseInteger(text))
+        if (auto v = parseWholeInteger<std::int32_t>(text))
             return PropertyValue(*v);
         err << "skyvanes defaults: not a whole number from -2147483648 to 2147483647: " << text << '\n';
     } else if (type == "-float") {

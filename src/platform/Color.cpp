@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Color.h"
 
+#include "platform/BigEndian.h"
+
 #include <array>
 #include <bit>
 #include <cmath>
@@ -19,8 +21,7 @@ void appendFloat(PropertyData& out, float value)
 
 float readFloat(const std::uint8_t* p)
 {
-    const std::uint32_t bits = (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-    return std::bit_cast<float>(bits);
+    return std::bit_cast<float>(static_cast<std::uint32_t>(readBigEndian(p, 4)));
 }
 
 int hexDigit(char c)

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PropertyList.h"
 
+#include "platform/BigEndian.h"
+#include "platform/WholeFile.h"
+
 #include <plist/plist.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -177,14 +178,6 @@ bool xmlNestingIsBounded(std::string_view text)
     return true;
 }
 
-std::uint64_t bigEndian(const unsigned char* p, std::size_t size)
-{
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        value = value << 8 | p[i];
-    return value;
-}
-
 // A binary list's objects as a graph: every container reached from the top must
 // nest no deeper than kMaxDepth, form no cycle, and expand (counting each reference
 // as the copy libplist makes) to a bounded number of nodes.
@@ -203,9 +196,9 @@ public:
         const unsigned char* trailer = mBytes + mSize - 32;
         mOffsetSize = trailer[6];
         mRefSize = trailer[7];
-        mCount = bigEndian(trailer + 8, 8);
-        const std::uint64_t top = bigEndian(trailer + 16, 8);
-        mTableOffset = bigEndian(trailer + 24, 8);
+        mCount = readBigEndian(trailer + 8, 8);
+        const std::uint64_t top = readBigEndian(trailer + 16, 8);
+        mTableOffset = readBigEndian(trailer + 24, 8);
         if (mOffsetSize < 1 || mOffsetSize > 8 || mRefSize < 1 || mRefSize > 8 || top >= mCount || mTableOffset < 8
             || mTableOffset > mSize - 32 || mCount > (mSize - 32 - mTableOffset) / mOffsetSize)
             return false;
@@ -227,7 +220,7 @@ private:
     bool references(std::uint64_t object, std::uint64_t& first, std::uint64_t& count) const
     {
         count = 0;
-        const std::uint64_t offset = bigEndian(mBytes + mTableOffset + object * mOffsetSize, mOffsetSize);
+        const std::uint64_t offset = readBigEndian(mBytes + mTableOffset + object * mOffsetSize, mOffsetSize);
         if (offset < 8 || offset >= mTableOffset)
             return false;
         const unsigned type = mBytes[offset] >> 4;
@@ -241,7 +234,7 @@ private:
             const std::size_t size = std::size_t { 1 } << (mBytes[first] & 0x0F);
             if (first + 1 + size > mTableOffset)
                 return false;
-            length = bigEndian(mBytes + first + 1, size);
+            length = readBigEndian(mBytes + first + 1, size);
             first += 1 + size;
         }
         count = type == 0xD ? length * 2 : length;
@@ -252,7 +245,7 @@ private:
 
     std::uint64_t reference(std::uint64_t first, std::uint64_t index) const
     {
-        return bigEndian(mBytes + first + index * mRefSize, mRefSize);
+        return readBigEndian(mBytes + first + index * mRefSize, mRefSize);
     }
 
     bool walk(std::uint64_t top)
@@ -328,13 +321,11 @@ std::optional<PropertyValue> PropertyList::parse(std::span<const char> bytes)
 
 std::optional<PropertyValue> PropertyList::readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // parse refuses more than 32 bits' worth, so a larger file is not read at all.
+    const auto bytes = readWholeFile(path, { .maxBytes = std::numeric_limits<std::uint32_t>::max() });
+    if (!bytes)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return parse(bytes);
+    return parse(*bytes);
 }
 
 std::string PropertyList::toXML(const PropertyValue& value)

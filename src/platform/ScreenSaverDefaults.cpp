@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ScreenSaverDefaults.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
 
@@ -105,8 +106,7 @@ std::string ScreenSaverDefaults::preferencesFolder()
     if (config && config[0] == '/') {
         base = config;
     } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.config";
+        base = homeFolder() + "/.config";
     }
     return base + "/skyvanes";
 }

@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Button.h"
 #include "platform/ColorWell.h"
+#include "platform/HomeFolder.h"
 #include "platform/Matrix.h"
 #include "platform/PopUpButton.h"
 #include "platform/ScreenSaverDefaults.h"
@@ -31,8 +32,7 @@ std::string expandTildeInPath(const std::string& path)
 {
     if (path.empty() || path[0] != '~')
         return path;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + path.substr(1);
+    return homeFolder() + path.substr(1);
 }
 
 ScreenSaverDefaults& moduleDefaults()

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AlbumData.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/WholeFile.h"
 #include "sources/PlistXMLReader.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 namespace {
 
@@ -21,34 +19,6 @@ constexpr std::string_view kKeyList = "KeyList";
 constexpr std::string_view kMasterImageList = "Master Image List";
 constexpr std::string_view kImagePath = "ImagePath";
 constexpr std::string_view kRootDirectory = "RootDirectory";
-
-// The bytes of a regular file, or nothing; O_NONBLOCK so that a pipe or device
-// named in place of the file cannot hang the frame before fstat refuses it.
-std::optional<std::string> readRegularFile(const std::string& path, std::size_t limit)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info { };
-    std::optional<std::string> bytes;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= limit) {
-        bytes.emplace();
-        bytes->resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (done < bytes->size()) {
-            const ssize_t n = ::read(fd, bytes->data() + done, bytes->size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        // A file that shrank while being read is read as far as it went.
-        bytes->resize(done);
-    }
-    ::close(fd);
-    return bytes;
-}
 
 std::optional<PropertyValue> parseDocument(const std::string& bytes, const PlistXMLReader::KeepFilter& keep)
 {
@@ -89,10 +59,9 @@ std::optional<PropertyDictionary> AlbumData::persistentDomainForName(const std::
     std::string path = ScreenSaverDefaults::preferencesFolder() + "/" + fileName;
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0) {
-        const char* home = std::getenv("HOME");
-        path = std::string(home ? home : "") + "/Library/Preferences/" + fileName;
+        path = homeFolder() + "/Library/Preferences/" + fileName;
     }
-    const auto bytes = readRegularFile(path, kMaxFileSize);
+    const auto bytes = readWholeFile(path, { .maxBytes = kMaxFileSize });
     if (!bytes)
         return std::nullopt;
     auto value = parseDocument(*bytes, {});
@@ -117,7 +86,7 @@ std::optional<PropertyValue> AlbumData::iPhotoAlbumData()
 
 std::optional<PropertyValue> AlbumData::albumDataAtPath(const std::string& path)
 {
-    const auto bytes = readRegularFile(path, kMaxFileSize);
+    const auto bytes = readWholeFile(path, { .maxBytes = kMaxFileSize });
     if (!bytes)
         return std::nullopt;
     auto value = parseDocument(*bytes, keepAlbumPart);

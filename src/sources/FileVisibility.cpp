@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/FileVisibility.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/WholeFile.h"
 
-#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -13,34 +11,13 @@ namespace {
 // reading it whole would let one odd file cost the start-up of the whole walk.
 constexpr std::size_t kMaxHiddenFileSize = 1 << 20;
 
-std::string readSmallFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    std::string bytes;
-    struct stat info { };
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        char buffer[4096];
-        while (bytes.size() < kMaxHiddenFileSize) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    return bytes;
-}
-
 }
 
 FileVisibility::HiddenNames FileVisibility::hiddenNames(const std::string& folder)
 {
     HiddenNames names;
-    const std::string bytes = readSmallFile(folder + "/.hidden");
+    const WholeFileLimits limits { .maxBytes = kMaxHiddenFileSize, .keepStartOfLarger = true, .followLinks = false };
+    const std::string bytes = readWholeFile(folder + "/.hidden", limits).value_or(std::string());
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = bytes.find('\n', start);

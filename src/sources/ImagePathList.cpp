@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/ImagePathList.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "sources/AlbumData.h"
@@ -8,7 +9,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -45,8 +45,7 @@ std::vector<std::string> ImagePathList::loadImagePaths(const LiveQueryStarter& i
 
 std::string ImagePathList::albumArtworkFolder()
 {
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/Music/iTunes/Album Artwork";
+    return homeFolder() + "/Music/iTunes/Album Artwork";
 }
 
 std::vector<std::string> ImagePathList::albumPaths()

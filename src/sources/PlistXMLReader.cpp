@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/PlistXMLReader.h"
 
+#include "platform/WholeInteger.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -69,13 +71,10 @@ bool appendDecoded(std::string& out, std::string_view text)
         else if (name.size() > 1 && name[0] == '#') {
             const bool hex = name[1] == 'x';
             const std::string_view digits = name.substr(hex ? 2 : 1);
-            std::uint32_t code = 0;
-            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-            if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+            const auto code = parseWholeInteger<std::uint32_t>(digits, hex ? 16 : 10);
+            if (!code || *code == 0 || *code > 0x10FFFF || (*code >= 0xD800 && *code <= 0xDFFF))
                 return false;
-            if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                return false;
-            appendUTF8(out, code);
+            appendUTF8(out, *code);
         } else {
             return false;
         }
@@ -98,11 +97,10 @@ std::optional<std::int64_t> parseInteger(std::string_view text)
     }
     // Unsigned first, as large unsigned values are legal in property lists; they
     // wrap into the signed type the value carries.
-    std::uint64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    const auto magnitude = parseWholeInteger<std::uint64_t>(text, base);
+    if (!magnitude)
         return std::nullopt;
-    const auto value = static_cast<std::int64_t>(magnitude);
+    const auto value = static_cast<std::int64_t>(*magnitude);
     return negative ? -value : value;
 }
 

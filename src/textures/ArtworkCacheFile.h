@@ -5,7 +5,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 // An album-artwork cache file of the music library: a picture behind a binary
 // header. Big-endian words: the header length H at offset 0, the item's data
@@ -23,9 +22,12 @@ public:
     static std::optional<std::span<const std::uint8_t>> pictureIn(std::span<const std::uint8_t> file);
 
     // The picture's bytes of this file; valid while this object lives.
-    std::optional<std::span<const std::uint8_t>> picture() const { return pictureIn(mBytes); }
+    std::optional<std::span<const std::uint8_t>> picture() const
+    {
+        return pictureIn({ reinterpret_cast<const std::uint8_t*>(mBytes.data()), mBytes.size() });
+    }
 
 private:
-    explicit ArtworkCacheFile(std::vector<std::uint8_t> bytes) : mBytes(std::move(bytes)) { }
-    std::vector<std::uint8_t> mBytes;
+    explicit ArtworkCacheFile(std::string bytes) : mBytes(std::move(bytes)) { }
+    std::string mBytes;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/PngChunkCheck.h"
 
+#include "platform/BigEndian.h"
+
 #include <QIODevice>
 #include <cstdint>
 
@@ -9,11 +11,6 @@ namespace {
 constexpr qint64 kSignatureLength = 8;
 // Length and type before the data, CRC after it.
 constexpr qint64 kChunkOverhead = 12;
-
-std::uint32_t bigEndian(const unsigned char* bytes)
-{
-    return (std::uint32_t { bytes[0] } << 24) | (std::uint32_t { bytes[1] } << 16) | (std::uint32_t { bytes[2] } << 8) | bytes[3];
-}
 
 }
 
@@ -30,7 +27,7 @@ bool pngChunksFitIn(QIODevice& device)
             fits = false;
             break;
         }
-        const qint64 length = bigEndian(header);
+        const auto length = static_cast<qint64>(readBigEndian(header, 4));
         const bool imageData = header[4] == 'I' && header[5] == 'D' && header[6] == 'A' && header[7] == 'T';
         if (position + kChunkOverhead + length > size) {
             // Image data is streamed, so a file cut short in it still shows what it has.

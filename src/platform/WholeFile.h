@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// What readWholeFile accepts besides a regular file no larger than maxBytes.
+struct WholeFileLimits {
+    std::size_t maxBytes;
+    // A larger file gives its first maxBytes bytes instead of nothing.
+    bool keepStartOfLarger { false };
+    // A symbolic link at the path is followed rather than refused.
+    bool followLinks { true };
+};
+
+// The bytes of the regular file at path, up to the size it had when opened (a
+// file that shrinks meanwhile gives what was there); nothing when it cannot be
+// opened, is not a regular file or is too large. A pipe or device named in place
+// of the file is refused without waiting for it.
+std::optional<std::string> readWholeFile(const std::string& path, const WholeFileLimits& limits);
