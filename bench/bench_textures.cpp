@@ -151,6 +151,52 @@ std::vector<std::string> wallpapers()
     return found;
 }
 
+struct Options {
+    int runs { 5 };
+    std::vector<std::string> files;
+};
+
+Options parseOptions(int argc, char** argv)
+{
+    Options options;
+    fs::path pictures = "/tmp/skyvanes-bench-pictures";
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--runs" && i + 1 < argc)
+            options.runs = std::max(1, std::atoi(argv[++i]));
+        else if (argument == "--pictures" && i + 1 < argc)
+            pictures = argv[++i];
+        else
+            options.files.push_back(argument);
+    }
+    if (options.files.empty()) {
+        options.files = wallpapers();
+        const auto jpeg = std::find_if(options.files.begin(), options.files.end(), [](const std::string& f) { return f.ends_with(".jpg"); });
+        if (jpeg != options.files.end())
+            for (const auto& made : madePictures(pictures, *jpeg))
+                options.files.push_back(made);
+    }
+    return options;
+}
+
+void printRow(const std::string& file, OffscreenGLSurface& gl, int runs)
+{
+    double cells[6] = {};
+    for (int column = 0; column < 2; ++column) {
+        const int detail = column == 0 ? 3 : 5;
+        setDetail(detail);
+        cells[column * 3] = ourTexture(file, runs);
+        cells[column * 3 + 1] = reference(file, 1 << (detail + 5), runs);
+        cells[column * 3 + 2] = cells[column * 3 + 1] > 0 ? cells[column * 3] / cells[column * 3 + 1] : 0.0;
+    }
+    setDetail(3);
+    const double frame = frameLoading(file, gl, runs);
+    const std::string name = fs::path(file).parent_path().parent_path().parent_path().filename().string() + "/" + fs::path(file).filename().string();
+    std::printf("| %s | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f | %.1f |\n", name.c_str(), cells[0], cells[1], cells[2], cells[3], cells[4],
+        cells[5], frame);
+    std::fflush(stdout);
+}
+
 }
 
 int main(int argc, char** argv)
@@ -160,25 +206,7 @@ int main(int argc, char** argv)
         return 1;
     vips_cache_set_max(0); // each call must decode again, as ours does
 #endif
-    int runs = 5;
-    fs::path pictures = "/tmp/skyvanes-bench-pictures";
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--runs" && i + 1 < argc)
-            runs = std::max(1, std::atoi(argv[++i]));
-        else if (argument == "--pictures" && i + 1 < argc)
-            pictures = argv[++i];
-        else
-            files.push_back(argument);
-    }
-    if (files.empty()) {
-        files = wallpapers();
-        const auto jpeg = std::find_if(files.begin(), files.end(), [](const std::string& f) { return f.ends_with(".jpg"); });
-        if (jpeg != files.end())
-            for (const auto& made : madePictures(pictures, *jpeg))
-                files.push_back(made);
-    }
+    const Options options = parseOptions(argc, argv);
 
     // Settings of the run live in a folder of their own, not the person's.
     const fs::path settings = fs::temp_directory_path() / "skyvanes-bench-settings";
@@ -194,21 +222,7 @@ int main(int argc, char** argv)
     }
     std::printf("| File | Detail 3: ours ms | vips ms | ratio | Detail 5: ours ms | vips ms | ratio | Frame at Detail 3, ms |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
-    for (const auto& file : files) {
-        double cells[6] = {};
-        for (int column = 0; column < 2; ++column) {
-            const int detail = column == 0 ? 3 : 5;
-            setDetail(detail);
-            cells[column * 3] = ourTexture(file, runs);
-            cells[column * 3 + 1] = reference(file, 1 << (detail + 5), runs);
-            cells[column * 3 + 2] = cells[column * 3 + 1] > 0 ? cells[column * 3] / cells[column * 3 + 1] : 0.0;
-        }
-        setDetail(3);
-        const double frame = frameLoading(file, *gl, runs);
-        const std::string name = fs::path(file).parent_path().parent_path().parent_path().filename().string() + "/" + fs::path(file).filename().string();
-        std::printf("| %s | %.1f | %.1f | %.2f | %.1f | %.1f | %.2f | %.1f |\n", name.c_str(), cells[0], cells[1], cells[2], cells[3], cells[4],
-            cells[5], frame);
-        std::fflush(stdout);
-    }
+    for (const auto& file : options.files)
+        printRow(file, *gl, options.runs);
     return 0;
 }

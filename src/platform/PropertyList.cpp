@@ -21,11 +21,11 @@ struct PlistFree {
 };
 using PlistPtr = std::unique_ptr<void, PlistFree>;
 
-std::optional<PropertyValue> fromPlist(plist_t node, int depth)
+std::optional<PropertyValue> fromPlist(plist_t node, int depth);
+
+std::optional<PropertyValue> numberFromPlist(plist_t node, plist_type type)
 {
-    if (!node || depth > PropertyList::kMaxDepth)
-        return std::nullopt;
-    switch (plist_get_node_type(node)) {
+    switch (type) {
     case PLIST_BOOLEAN: {
         std::uint8_t v = 0;
         plist_get_bool_val(node, &v);
@@ -51,62 +51,89 @@ std::optional<PropertyValue> fromPlist(plist_t node, int depth)
         plist_get_uid_val(node, &v);
         return PropertyValue(static_cast<std::int64_t>(v));
     }
-    case PLIST_STRING: {
-        char* s = nullptr;
-        plist_get_string_val(node, &s);
-        std::string value = s ? s : "";
-        std::free(s);
-        return PropertyValue(std::move(value));
-    }
-    case PLIST_DATA: {
-        char* bytes = nullptr;
-        std::uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        PropertyData data(bytes, bytes + length);
-        std::free(bytes);
-        return PropertyValue(std::move(data));
-    }
-    case PLIST_ARRAY: {
-        PropertyArray array;
-        const std::uint32_t n = plist_array_get_size(node);
-        array.reserve(n);
-        for (std::uint32_t i = 0; i < n; ++i) {
-            auto item = fromPlist(plist_array_get_item(node, i), depth + 1);
-            if (!item)
-                return std::nullopt;
-            array.push_back(std::move(*item));
-        }
-        return PropertyValue(std::move(array));
-    }
-    case PLIST_DICT: {
-        PropertyDictionary dict;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        if (!it)
-            return PropertyValue(std::move(dict));
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, it, &key, &item);
-            if (!item) {
-                std::free(key);
-                break;
-            }
-            auto value = fromPlist(item, depth + 1);
-            if (!value) {
-                std::free(key);
-                std::free(it);
-                return std::nullopt;
-            }
-            // A repeated key keeps its first value, as the store's readers expect.
-            dict.emplace(key ? key : "", std::move(*value));
-            std::free(key);
-        }
-        std::free(it);
-        return PropertyValue(std::move(dict));
-    }
     default:
         return std::nullopt;
+    }
+}
+
+PropertyValue stringFromPlist(plist_t node)
+{
+    char* s = nullptr;
+    plist_get_string_val(node, &s);
+    std::string value = s ? s : "";
+    std::free(s);
+    return PropertyValue(std::move(value));
+}
+
+PropertyValue dataFromPlist(plist_t node)
+{
+    char* bytes = nullptr;
+    std::uint64_t length = 0;
+    plist_get_data_val(node, &bytes, &length);
+    PropertyData data(bytes, bytes + length);
+    std::free(bytes);
+    return PropertyValue(std::move(data));
+}
+
+std::optional<PropertyValue> arrayFromPlist(plist_t node, int depth)
+{
+    PropertyArray array;
+    const std::uint32_t n = plist_array_get_size(node);
+    array.reserve(n);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        auto item = fromPlist(plist_array_get_item(node, i), depth + 1);
+        if (!item)
+            return std::nullopt;
+        array.push_back(std::move(*item));
+    }
+    return PropertyValue(std::move(array));
+}
+
+std::optional<PropertyValue> dictionaryFromPlist(plist_t node, int depth)
+{
+    PropertyDictionary dict;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(node, &it);
+    if (!it)
+        return PropertyValue(std::move(dict));
+    for (;;) {
+        char* key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, it, &key, &item);
+        if (!item) {
+            std::free(key);
+            break;
+        }
+        auto value = fromPlist(item, depth + 1);
+        if (!value) {
+            std::free(key);
+            std::free(it);
+            return std::nullopt;
+        }
+        // A repeated key keeps its first value, as the store's readers expect.
+        dict.emplace(key ? key : "", std::move(*value));
+        std::free(key);
+    }
+    std::free(it);
+    return PropertyValue(std::move(dict));
+}
+
+std::optional<PropertyValue> fromPlist(plist_t node, int depth)
+{
+    if (!node || depth > PropertyList::kMaxDepth)
+        return std::nullopt;
+    const plist_type type = plist_get_node_type(node);
+    switch (type) {
+    case PLIST_STRING:
+        return stringFromPlist(node);
+    case PLIST_DATA:
+        return dataFromPlist(node);
+    case PLIST_ARRAY:
+        return arrayFromPlist(node, depth);
+    case PLIST_DICT:
+        return dictionaryFromPlist(node, depth);
+    default:
+        return numberFromPlist(node, type);
     }
 }
 
