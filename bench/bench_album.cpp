@@ -2,6 +2,7 @@
 // Times the album source's picture list on a generated library of 100,000 pictures
 // in 500 albums (about 60 MB of XML), against libplist and Python's plistlib reading
 // the same file. Usage: bench_album [folder-for-the-library] [runs]
+#include "BenchTiming.h"
 #include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
@@ -9,10 +10,7 @@
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -61,25 +59,6 @@ void writeAlbumFile(const std::filesystem::path& file)
     out << "\t</dict>\n\t<key>List of Rolls</key>\n\t<array>\n\t</array>\n</dict>\n</plist>\n";
 }
 
-double peakResidentMB()
-{
-    rusage usage { };
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-template<typename F>
-double medianSeconds(int runs, F&& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 }
 
@@ -102,17 +81,17 @@ int main(int argc, char** argv)
     defaults.setObject(PropertyValue("Album 250"), SettingsKey::Album);
 
     std::size_t count = 0;
-    const double ours = medianSeconds(runs, [&] { count = ImagePathList::loadImagePaths({}).size(); });
+    const double ours = medianSeconds(runs, [&] { count = ImagePathList::loadImagePaths({}).size(); }, WarmUp::No);
     std::printf("loadImagePaths (album of %zu pictures): median %.3f s over %d runs, peak resident %.0f MB\n", count, ours, runs, peakResidentMB());
 
-    const double libplist = medianSeconds(std::min(runs, 3), [&] { (void)PropertyList::readFile(file.string()); });
+    const double libplist = medianSeconds(std::min(runs, 3), [&] { (void)PropertyList::readFile(file.string()); }, WarmUp::No);
     std::printf("PropertyList::readFile (libplist, whole tree): median %.3f s, peak resident so far %.0f MB\n", libplist, peakResidentMB());
 
     const std::string python = "python3 -c 'import plistlib,sys; plistlib.load(open(sys.argv[1],\"rb\"))' '" + file.string() + "'";
     const double plistlib = medianSeconds(std::min(runs, 3), [&] {
         if (std::system(python.c_str()) != 0)
             std::fprintf(stderr, "python3 failed\n");
-    });
+    }, WarmUp::No);
     std::printf("python3 plistlib.load: median %.3f s (including interpreter start)\n", plistlib);
     std::filesystem::remove_all(folder);
     return 0;

@@ -6,6 +6,7 @@
 // rasterising a buffer swap would wait for; CPU time counts every thread of the
 // process (the rasteriser's threads included).
 // Usage: bench_frame [frames-per-case]
+#include "BenchTiming.h"
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
@@ -95,14 +96,6 @@ FrameTime timedFrame(BenchRenderer& view)
     view.displayIfNeeded();
     glFinish();
     return { processSeconds() - cpu, wallSeconds() - wall, view.loaded, view.loaded ? view.lastPath : std::string() };
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0.0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void report(const char* what, const std::vector<FrameTime>& frames, bool loading)

@@ -2,15 +2,13 @@
 // Times the folder source's picture list on a tree of 100,000 files in 1,000 folders
 // (with dot files, ".hidden" files and links) against `find DIR -type f` on the same
 // warm tree. Usage: bench_image_paths [folder-for-the-tree] [runs]
+#include "BenchTiming.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,26 +38,6 @@ void makeTree(const std::filesystem::path& root)
     }
 }
 
-double peakResidentMB()
-{
-    rusage usage { };
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-template<typename F>
-double medianSeconds(int runs, F&& work)
-{
-    work(); // warm the cache
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 }
 
@@ -80,7 +58,7 @@ int main(int argc, char** argv)
 
     const double before = peakResidentMB();
     std::vector<std::string> paths;
-    const double ours = medianSeconds(runs, [&] { paths = ImagePathList::loadImagePaths({}); });
+    const double ours = medianSeconds(runs, [&] { paths = ImagePathList::loadImagePaths({}); }, WarmUp::Once);
     std::size_t bytes = 0;
     for (const auto& path : paths)
         bytes += sizeof path + path.capacity() + 1;
@@ -91,7 +69,7 @@ int main(int argc, char** argv)
     const double theirs = medianSeconds(runs, [&] {
         if (std::system(find.c_str()) != 0)
             std::fprintf(stderr, "find failed\n");
-    });
+    }, WarmUp::Once);
     std::printf("find -type f: median %.1f ms; ratio %.2f\n", theirs * 1e3, ours / theirs);
     std::filesystem::remove_all(folder);
     return 0;

@@ -5,6 +5,7 @@
 //   usage: bench_textures [--runs N] [--pictures DIR] [FILE...]
 // Without files it takes the largest wallpapers of plasma-workspace-wallpapers and
 // pictures it makes with ImageMagick in DIR (default /tmp/skyvanes-bench-pictures).
+#include "BenchTiming.h"
 #include "platform/Log.h"
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
@@ -13,11 +14,9 @@
 #include "textures/LVTexture.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 #ifdef SKYVANES_HAVE_VIPS
@@ -28,17 +27,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double medianMilliseconds(int runs, const std::function<void()>& work)
+// The warm-up call fills the page cache and wakes the decoders.
+template <typename Work>
+double medianMilliseconds(int runs, Work&& work)
 {
-    std::vector<double> times;
-    work(); // warm the page cache and the decoders
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return medianSeconds(runs, std::forward<Work>(work), WarmUp::Once) * 1e3;
 }
 
 void setDetail(int detail)

@@ -4,6 +4,7 @@
 #include "platform/HomeFolder.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
+#include "platform/WholeFile.h"
 
 #include <cerrno>
 #include <cmath>
@@ -38,20 +39,6 @@ double leadingNumber(const std::string& text)
     char* end = nullptr;
     const double value = std::strtod(start, &end);
     return end == start ? 0.0 : value;
-}
-
-bool writeAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 class FileLock {

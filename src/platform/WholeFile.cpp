@@ -11,19 +11,28 @@
 
 namespace {
 
-std::string readUpTo(int fd, std::size_t size)
+// Calls transfer (a read or write of what remains after the bytes done so far)
+// until size bytes have moved, again when a signal interrupted it; the bytes
+// moved, fewer when the file ended or a call failed.
+template <typename Transfer>
+std::size_t transferAll(std::size_t size, Transfer&& transfer)
 {
-    std::string bytes(size, '\0');
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = transfer(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
+    return done;
+}
+
+std::string readUpTo(int fd, std::size_t size)
+{
+    std::string bytes(size, '\0');
+    bytes.resize(transferAll(size, [&](std::size_t done) { return ::read(fd, bytes.data() + done, size - done); }));
     return bytes;
 }
 
@@ -44,4 +53,10 @@ std::optional<std::string> readWholeFile(const std::string& path, const WholeFil
     }
     ::close(fd);
     return bytes;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    const std::size_t size = bytes.size();
+    return transferAll(size, [&](std::size_t done) { return ::write(fd, bytes.data() + done, size - done); }) == size;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // What readWholeFile accepts besides a regular file no larger than maxBytes.
 struct WholeFileLimits {
@@ -19,3 +20,7 @@ struct WholeFileLimits {
 // opened, is not a regular file or is too large. A pipe or device named in place
 // of the file is refused without waiting for it.
 std::optional<std::string> readWholeFile(const std::string& path, const WholeFileLimits& limits);
+
+// Writes all of bytes to the open file fd, however many calls it takes; false
+// when a write fails.
+bool writeAll(int fd, std::string_view bytes);
