@@ -50,7 +50,6 @@ public:
 
     // The surface is not owned; the host keeps it alive while the view may draw.
     void setSurface(GLSurface* surface) { mSurface = surface; }
-    GLSurface* surface() const { return mSurface; }
 
     // False when there is no surface or its context cannot be made current.
     bool makeCurrent();

@@ -45,7 +45,6 @@ public:
     // For tests and tools: the state the frame loop keeps.
     const std::optional<std::vector<std::string>>& imagePaths() const { return mImagePaths; }
     std::uint32_t pathCount() const { return mPathCount; }
-    std::uint32_t nextPath() const { return mNextPath; }
     std::size_t liveSpriteCount() const { return mImages ? mImages->size() : 0; }
     bool doubleBuffer() const { return mDoubleBuffer; }
 
