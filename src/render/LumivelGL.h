@@ -41,6 +41,8 @@ public:
 
     // Pictures that failed to load in this process, shared by every renderer.
     static std::int32_t unreadableImageCount() { return sUnreadableImages; }
+    // For tests: starts the count afresh, as a new process would.
+    static void resetUnreadableImageCount() { sUnreadableImages = 0; }
 
     // For tests and tools: the state the frame loop keeps.
     const std::optional<std::vector<std::string>>& imagePaths() const { return mImagePaths; }
