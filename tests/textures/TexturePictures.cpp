@@ -41,3 +41,15 @@ DetailSetting::DetailSetting(std::int32_t detail)
 {
     ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).setInteger(detail, SettingsKey::Detail);
 }
+
+TexelImage readBoundTexture()
+{
+    TexelImage texels;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texels.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &texels.height);
+    texels.rgba.resize(static_cast<std::size_t>(texels.width) * static_cast<std::size_t>(texels.height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.rgba.data());
+    return texels;
+}

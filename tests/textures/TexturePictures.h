@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <memory>
+#include <vector>
 
 struct Rgb {
     int r, g, b;
@@ -35,6 +36,14 @@ struct DetailSetting {
     explicit DetailSetting(std::int32_t detail);
     ScopedPreferences preferences;
 };
+
+// Level 0 of the bound GL_TEXTURE_2D as RGBA, row 0 at t = 0.
+struct TexelImage {
+    int width { 0 }, height { 0 };
+    std::vector<std::uint8_t> rgba;
+    const std::uint8_t* at(int x, int y) const { return rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4; }
+};
+TexelImage readBoundTexture();
 
 class GLTest : public ::testing::Test {
 protected:

@@ -21,17 +21,13 @@ bool hasPicture(const std::string& file)
     return ArtworkCacheFile::pictureIn(bytesOf(file)).has_value();
 }
 
-TEST(ArtworkCacheFile, PictureStartsAtHeaderLengthPlusDataOffset)
+TEST(ArtworkCacheFile, PictureStartsAtHeaderLengthPlusDataOffsetAndHeadersPointingOutsideGiveNothing)
 {
     const std::string file = cacheFile(16, 24, "PICTURE");
     const auto picture = ArtworkCacheFile::pictureIn(bytesOf(file));
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->data(), bytesOf(file).data() + 40);
-    EXPECT_EQ(picture->size(), 7u);
-}
+    EXPECT_TRUE(picture->data() == bytesOf(file).data() + 40 && picture->size() == 7u);
 
-TEST(ArtworkCacheFile, HeadersThatPointOutsideTheFileGiveNothing)
-{
     const std::string good = cacheFile(16, 24, "P");
     EXPECT_FALSE(hasPicture(std::string("\0\0\0", 3)));
     EXPECT_FALSE(hasPicture(good.substr(0, 27))) << "shorter than H + 12";
