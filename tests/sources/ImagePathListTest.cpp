@@ -18,12 +18,11 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-class FolderSourceTest : public ::testing::Test {
+class ImagePathListTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         SkyvanesView::initialize();
-        moduleSettings().setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
         useFolder(root());
     }
 
@@ -55,7 +54,7 @@ protected:
 
 }
 
-TEST_F(FolderSourceTest, ListsTheTreeInByteOrderWithEachSubfolderInItsPlace)
+TEST_F(ImagePathListTest, ListsTheTreeInByteOrderWithEachSubfolderInItsPlace)
 {
     write({ "b.jpg", "A.jpg", "a/2.jpg", "a/1.jpg", "a/z/deep.jpg", "c.jpg", "notes.txt" });
     const Paths all { at("A.jpg"), at("a/1.jpg"), at("a/2.jpg"), at("a/z/deep.jpg"), at("b.jpg"), at("c.jpg"), at("notes.txt") };
@@ -67,7 +66,7 @@ TEST_F(FolderSourceTest, ListsTheTreeInByteOrderWithEachSubfolderInItsPlace)
     EXPECT_EQ(load(), (Paths { at("A.jpg"), at("b.jpg"), at("c.jpg"), at("notes.txt") }));
 }
 
-TEST_F(FolderSourceTest, ListsVisibleNamesAndLinksToFilesOnlyAndNeverLoops)
+TEST_F(ImagePathListTest, ListsVisibleNamesAndLinksToFilesOnlyAndNeverLoops)
 {
     mTree.write(".hidden", "private.jpg\nSecond.jpg\n\n");
     write({ ".secret.jpg", ".thumbnails/shown.jpg", ".thumbnails/.hidden-too.jpg", "private.jpg", "Second.jpg", "second.jpg",
@@ -80,7 +79,7 @@ TEST_F(FolderSourceTest, ListsVisibleNamesAndLinksToFilesOnlyAndNeverLoops)
     EXPECT_EQ(load(), (Paths { at(".thumbnails/shown.jpg"), at("link.jpg"), at("private.jpg.bak"), at("second.jpg"), at("sub/private.jpg") }));
 }
 
-TEST_F(FolderSourceTest, AnUnreadableSubfolderIsPassedOverAndAnUnreadableTopGivesNothing)
+TEST_F(ImagePathListTest, AnUnreadableSubfolderIsPassedOverAndAnUnreadableTopGivesNothing)
 {
     write({ "a.jpg", "locked/inside.jpg", "z.jpg" });
     fs::permissions(mTree.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
@@ -91,7 +90,7 @@ TEST_F(FolderSourceTest, AnUnreadableSubfolderIsPassedOverAndAnUnreadableTopGive
     EXPECT_EXIT(walkAsNobody(root(), {}), ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(FolderSourceTest, ASavedSearchNeedsTheExactExtensionAndSettingsNamingNoFolderOrSourceGiveNothing)
+TEST_F(ImagePathListTest, ASavedSearchNeedsTheExactExtensionAndSettingsNamingNoFolderOrSourceGiveNothing)
 {
     write({ "Recent.savedSearch", "Other.savedsearch", "a.jpg" });
     std::vector<std::string> queried;
@@ -110,7 +109,7 @@ TEST_F(FolderSourceTest, ASavedSearchNeedsTheExactExtensionAndSettingsNamingNoFo
     EXPECT_EQ(load(), Paths {});
 }
 
-TEST_F(FolderSourceTest, ArtworkSourceWalksTheWholeArtworkTreeWhateverSubDirsSays)
+TEST_F(ImagePathListTest, ArtworkSourceWalksTheWholeArtworkTreeWhateverSubDirsSays)
 {
     ScopedEnvironment home("HOME", root());
     write({ "Music/iTunes/Album Artwork/Cache/0A/1234.itc", "Music/iTunes/Album Artwork/Cache/.DS_Store" });

@@ -8,10 +8,12 @@
 #include "sources/PlistXMLReader.h"
 
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -68,7 +70,7 @@ const std::string kAnnes = "/pics/Anne's \"best\" <3> & more.jpg";
 const std::string kCafe = "/pics/caf\xC3\xA9 cr\xC3\xA8me.jpg";
 const std::string kAB = "/pics/a&b.jpg";
 
-class AlbumSourceTest : public ::testing::Test {
+class AlbumDataTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -104,7 +106,7 @@ protected:
 
 }
 
-TEST_F(AlbumSourceTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResolved)
+TEST_F(AlbumDataTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResolved)
 {
     pointAtLibrary(mLibrary.path().string() + "/");
     EXPECT_EQ(albumPaths("Library"), (Strings { kCafe, kAnnes, kAB }));
@@ -115,9 +117,24 @@ TEST_F(AlbumSourceTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesRes
     const auto data = AlbumData::iPhotoAlbumData();
     ASSERT_TRUE(data);
     EXPECT_EQ(AlbumData::iPhotoAlbumNames(*data), (Strings { "Library", "Trips", "Zoo", "Zoo", "apple" }));
+    const PropertyArray* trips = AlbumData::iPhotoKeyListForAlbum(*data, "Trips");
+    EXPECT_TRUE(trips && trips->empty()) << "an empty key list is an empty album, not none";
+    EXPECT_EQ(AlbumData::iPhotoKeyListForAlbum(*data, "apple"), nullptr);
+
+    // The same library saved as a binary property list.
+    plist_t tree = nullptr;
+    plist_from_xml(kLibraryFile, static_cast<std::uint32_t>(std::strlen(kLibraryFile)), &tree);
+    char* binary = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(tree, &binary, &length);
+    ASSERT_TRUE(binary);
+    mLibrary.write("AlbumData.xml", std::string(binary, length));
+    plist_to_bin_free(binary);
+    plist_free(tree);
+    EXPECT_EQ(albumPaths("Library"), (Strings { kCafe, kAnnes, kAB }));
 }
 
-TEST_F(AlbumSourceTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
+TEST_F(AlbumDataTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
 {
     EXPECT_FALSE(AlbumData::iPhotoAlbumData()) << "no preferences domain";
 
@@ -133,7 +150,7 @@ TEST_F(AlbumSourceTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
     EXPECT_FALSE(AlbumData::iPhotoAlbumData()) << "no RootDirectory";
 }
 
-TEST_F(AlbumSourceTest, WrongTypesAnywhereCountAsMissingAndNeverStopTheRest)
+TEST_F(AlbumDataTest, WrongTypesAnywhereCountAsMissingAndNeverStopTheRest)
 {
     const auto data = parsed(R"(<plist><dict>
         <key>List of Albums</key><array>
@@ -163,7 +180,7 @@ TEST_F(AlbumSourceTest, WrongTypesAnywhereCountAsMissingAndNeverStopTheRest)
     EXPECT_EQ(AlbumData::iPhotoAlbumNames(*noMaster), Strings {});
 }
 
-TEST_F(AlbumSourceTest, DamagedOrHostileAlbumFilesGiveNothingWithoutCrashingOrHanging)
+TEST_F(AlbumDataTest, DamagedOrHostileAlbumFilesGiveNothingWithoutCrashingOrHanging)
 {
     const std::string whole = kLibraryFile;
     for (std::size_t length = 0; length + 1 < whole.size(); ++length)
@@ -185,7 +202,7 @@ TEST_F(AlbumSourceTest, DamagedOrHostileAlbumFilesGiveNothingWithoutCrashingOrHa
     EXPECT_FALSE(AlbumData::albumDataAtPath((mLibrary.path() / "pipe").string())) << "a pipe with no writer";
 }
 
-TEST_F(AlbumSourceTest, TheListCommandPrintsTheAlbumInKeyOrderAndCountsIt)
+TEST_F(AlbumDataTest, TheListCommandPrintsTheAlbumInKeyOrderAndCountsIt)
 {
     pointAtLibrary(mLibrary.path().string());
     moduleSettings().setObject(PropertyValue("Library"), SettingsKey::Album);
