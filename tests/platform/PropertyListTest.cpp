@@ -3,11 +3,56 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
 namespace {
-std::optional<PropertyValue> parseText(const std::string& text)
+
+std::optional<PropertyValue> parseText(const std::string& bytes)
 {
-    return PropertyList::parse(std::span<const char>(text.data(), text.size()));
+    return PropertyList::parse(std::span<const char>(bytes.data(), bytes.size()));
 }
+
+void appendBigEndian(std::string& out, std::uint64_t value, int size)
+{
+    for (int i = size - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i));
+}
+
+// A binary list of count arrays in which array i holds the references children(i)
+// and the last is empty; references and offsets take 4 bytes.
+std::string binaryList(std::uint64_t count, const std::function<std::vector<std::uint64_t>(std::uint64_t)>& children)
+{
+    std::string bytes = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        offsets.push_back(bytes.size());
+        const auto refs = i + 1 < count ? children(i) : std::vector<std::uint64_t> {};
+        bytes += static_cast<char>(0xA0 | refs.size());
+        for (const auto ref : refs)
+            appendBigEndian(bytes, ref, 4);
+    }
+    const std::uint64_t table = bytes.size();
+    for (const auto offset : offsets)
+        appendBigEndian(bytes, offset, 4);
+    bytes += std::string(6, '\0') + "\4\4";
+    appendBigEndian(bytes, count, 8);
+    appendBigEndian(bytes, 0, 8);
+    appendBigEndian(bytes, table, 8);
+    return bytes;
+}
+
+std::string repeated(const std::string& text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 }
 
 TEST(PropertyList, EveryKindSurvivesARoundTripThroughXML)
@@ -32,8 +77,21 @@ TEST(PropertyList, HostileInputGivesNothing)
     EXPECT_FALSE(parseText(""));
     EXPECT_FALSE(parseText("not a property list"));
     EXPECT_FALSE(parseText("bplist00\xff\xff\xff"));
-    std::string deep = "<plist version=\"1.0\">";
-    for (int i = 0; i < 5000; ++i)
-        deep += "<array>";
-    EXPECT_FALSE(parseText(deep));
+}
+
+TEST(PropertyList, ListsThatNestDeepLoopOrMultiplyAreRefusedBeforeTheParserSeesThem)
+{
+    EXPECT_TRUE(parseText("<plist>" + repeated("<array>", PropertyList::kMaxDepth) + repeated("</array>", PropertyList::kMaxDepth) + "</plist>"));
+    EXPECT_FALSE(parseText("<plist>" + repeated("<array><!-- </array> --><![CDATA[</dict>]]>", 300000) + repeated("</array>", 300000) + "</plist>"))
+        << "closings inside comments or character data do not count";
+
+    const auto twice = [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1, i + 1 }; };
+    const auto shared = parseText(binaryList(4, twice));
+    ASSERT_TRUE(shared && shared->array()) << "writers store a repeated value once";
+    EXPECT_EQ(shared->array()->size(), 2u);
+    EXPECT_FALSE(parseText(binaryList(300000, [](std::uint64_t i) { return std::vector<std::uint64_t> { i + 1 }; })));
+    EXPECT_FALSE(parseText(binaryList(3, [](std::uint64_t) { return std::vector<std::uint64_t> { 0 }; }))) << "a cycle";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(parseText(binaryList(60, twice)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "2^60 copies are never made";
 }

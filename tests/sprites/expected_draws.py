@@ -104,3 +104,7 @@ for style, seed in ((0, 5), (1, 6)):
         frames = fading((4, 4), (64, 64))[4] if style == 0 else flying((4, 4), (64, 64), False, 100.0)[4]
         frame += frames  # dropped at the end of its last frame, replaced in the next
     print("{ %d, %d, { %s } }," % (style, seed, ", ".join(row)))
+
+print("// Helpers after srandom(1): unitRandom, uniformFloat(-2, 6), uniformInteger(0, 9), (0, 0), (3, 6).")
+libc.srandom(1)
+print("%sf, %sf, %d, %d, %d" % (g(unit_random()), g(uniform_float(-2.0, 6.0)), uniform_integer(0, 9), uniform_integer(0, 0), uniform_integer(3, 6)))
