@@ -64,6 +64,13 @@ std::uint32_t XServer::createWindow(int width, int height)
     return window;
 }
 
+void XServer::resizeWindow(std::uint32_t window, int width, int height)
+{
+    const std::uint32_t values[] = { static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height) };
+    xcb_configure_window(mConnection, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    xcb_flush(mConnection);
+}
+
 std::vector<std::uint32_t> XServer::children(std::uint32_t window)
 {
     std::vector<std::uint32_t> result;

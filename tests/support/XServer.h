@@ -21,6 +21,8 @@ public:
 
     // A mapped top-level window, as a screen saver host would make.
     std::uint32_t createWindow(int width, int height);
+    // Gives a window a new size, as a host does when its screen changes.
+    void resizeWindow(std::uint32_t window, int width, int height);
     // The children of a window.
     std::vector<std::uint32_t> children(std::uint32_t window);
     // The top-level windows that are shown.
