@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -35,28 +36,25 @@ TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
 {
     ScopedPreferences preferences;
     const std::string domain = "org.skyvanes.cmd1";
-    ASSERT_EQ(run({ "write", domain, "ImageDir", "/home/me/Photos" }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "ImageLimit", "-int", "12" }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "FlightSpeed", "-float", "250.5" }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "SubDirs", "-bool", "NO" }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "BackColor", "-color", "#336699" }).status, 0);
-
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
-    EXPECT_EQ(*store.objectForKey("ImageDir")->string(), "/home/me/Photos");
-    EXPECT_EQ(store.integerForKey("ImageLimit"), 12);
-    EXPECT_EQ(store.floatForKey("FlightSpeed"), 250.5f);
-    EXPECT_FALSE(store.boolForKey("SubDirs"));
-    const auto colour = store.colorForKey("BackColor");
-    ASSERT_TRUE(colour);
-    EXPECT_EQ(colour->toHex(), "#336699FF");
-
-    const auto read = run({ "read", domain, "ImageLimit" });
-    EXPECT_EQ(read.status, 0);
-    EXPECT_EQ(read.out, "12\n");
-    for (const char* truth : { "YES", "true", "1" }) {
-        ASSERT_EQ(run({ "write", domain, "B", "-bool", truth }).status, 0);
-        EXPECT_TRUE(store.boolForKey("B")) << truth;
+    const std::pair<std::vector<std::string>, std::function<bool()>> rows[] = {
+        { { "ImageDir", "/home/me/Photos" }, [&] { return *store.objectForKey("ImageDir")->string() == "/home/me/Photos"; } },
+        { { "ImageLimit", "-int", "12" }, [&] { return store.integerForKey("ImageLimit") == 12; } },
+        { { "FlightSpeed", "-float", "250.5" }, [&] { return store.floatForKey("FlightSpeed") == 250.5f; } },
+        { { "SubDirs", "-bool", "NO" }, [&] { return !store.boolForKey("SubDirs"); } },
+        { { "B", "-bool", "YES" }, [&] { return store.boolForKey("B"); } },
+        { { "B2", "-bool", "true" }, [&] { return store.boolForKey("B2"); } },
+        { { "B3", "-bool", "1" }, [&] { return store.boolForKey("B3"); } },
+        { { "BackColor", "-color", "#336699" }, [&] { return store.colorForKey("BackColor")->toHex() == "#336699FF"; } },
+    };
+    for (const auto& [arguments, stored] : rows) {
+        std::vector<std::string> command { "write", domain };
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        ASSERT_EQ(run(command).status, 0) << arguments[0];
+        EXPECT_TRUE(stored()) << arguments[0];
     }
+    const auto read = run({ "read", domain, "ImageLimit" });
+    EXPECT_TRUE(read.status == 0 && read.out == "12\n");
 }
 
 TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothing)

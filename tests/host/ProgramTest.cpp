@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "XServer.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -152,7 +150,7 @@ TEST(Program, PicturesFollowAForeignWindowThatGrows)
     QImage red(64, 48, QImage::Format_RGB32);
     red.fill(qRgb(255, 0, 0));
     ASSERT_TRUE(red.save(QString::fromStdString((pictures.path() / "red.png").string())));
-    auto& settings = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    auto& settings = moduleSettings();
     settings.setObject(PropertyValue(pictures.path().string()), SettingsKey::ImageDir);
     settings.setInteger(100, SettingsKey::ImageLimit);
     settings.setInteger(60, SettingsKey::FrameRate);

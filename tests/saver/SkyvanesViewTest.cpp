@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +7,6 @@
 #include <cstdlib>
 
 namespace {
-ScreenSaverDefaults& settings()
-{
-    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-}
 
 class SkyvanesViewTest : public ::testing::Test {
 protected:
@@ -26,8 +20,8 @@ TEST_F(SkyvanesViewTest, AnimationIntervalFollowsTheFrameRateAtCreation)
 {
     SkyvanesView first(Rect { {}, { 640, 480 } }, false);
     EXPECT_DOUBLE_EQ(first.animationTimeInterval(), 1.0 / 15) << "the registered rate";
-    EXPECT_FALSE(settings().hasPersistentDomain()) << "registration writes nothing";
-    settings().setInteger(30, SettingsKey::FrameRate);
+    EXPECT_FALSE(moduleSettings().hasPersistentDomain()) << "registration writes nothing";
+    moduleSettings().setInteger(30, SettingsKey::FrameRate);
     EXPECT_DOUBLE_EQ(first.animationTimeInterval(), 1.0 / 15) << "a change reaches only views made afterwards";
     EXPECT_DOUBLE_EQ(SkyvanesView(Rect { {}, { 640, 480 } }, false).animationTimeInterval(), 1.0 / 30);
 }
@@ -58,32 +52,19 @@ TEST_F(SkyvanesViewTest, EachTickOnlyMarksTheRenderer)
     EXPECT_TRUE(view.hasConfigureSheet());
 }
 
-TEST_F(SkyvanesViewTest, EveryViewSeedsFromTheRandomDevice)
+TEST_F(SkyvanesViewTest, EveryViewSeedsFromAWholeWordOfTheRandomDeviceOrLeavesTheGeneratorAlone)
 {
     TemporaryFolder folder;
     const std::uint32_t word = 0x01020304;
-    const auto device = folder.write("random", std::string(reinterpret_cast<const char*>(&word), 4));
-    SkyvanesView::setRandomDevicePath(device.string());
-
-    srandom(word);
-    const long expected = random();
-
-    SkyvanesView first(Rect { {}, { 10, 10 } }, false);
-    EXPECT_EQ(random(), expected);
-    SkyvanesView second(Rect { {}, { 10, 10 } }, false);
-    EXPECT_EQ(random(), expected) << "the second view seeds afresh";
-}
-
-TEST_F(SkyvanesViewTest, WithoutAWholeWordTheGeneratorIsLeftAlone)
-{
-    TemporaryFolder folder;
-    for (const std::string& device : { (folder.path() / "missing").string(), folder.write("short", "ab").string() }) {
-        SkyvanesView::setRandomDevicePath(device);
-        srandom(99);
+    const auto device = folder.write("random", std::string(reinterpret_cast<const char*>(&word), 4)).string();
+    for (const auto& [path, seed] : { std::pair { device, word }, { device, word }, { folder.write("short", "ab").string(), 99u },
+             { (folder.path() / "missing").string(), 99u } }) {
+        srandom(seed);
         const long expected = random();
         srandom(99);
+        SkyvanesView::setRandomDevicePath(path);
         SkyvanesView view(Rect { {}, { 10, 10 } }, false);
         ASSERT_TRUE(view.renderer());
-        EXPECT_EQ(random(), expected) << device;
+        EXPECT_EQ(random(), expected) << path;
     }
 }

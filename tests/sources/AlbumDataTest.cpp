@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SourceTestSupport.h"
 #include "TestSupport.h"
 #include "platform/PropertyList.h"
 #include "saver/SkyvanesView.h"

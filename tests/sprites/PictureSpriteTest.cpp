@@ -2,9 +2,7 @@
 #include "SpriteTestSupport.h"
 #include "TestSupport.h"
 #include "platform/OffscreenGLSurface.h"
-#include "platform/ScreenSaverDefaults.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "sprites/Lumivel.h"
 #include "sprites/Skyvane.h"
@@ -120,7 +118,7 @@ protected:
     }
     std::unique_ptr<PictureRenderer> start(int style, int limit, std::vector<std::string> paths)
     {
-        auto& settings = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+        auto& settings = moduleSettings();
         settings.setInteger(style, SettingsKey::ImageStyle);
         settings.setInteger(limit, SettingsKey::ImageLimit);
         auto view = std::make_unique<PictureRenderer>(Rect { {}, { kW, kH } }, false);

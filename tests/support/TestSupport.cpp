@@ -37,28 +37,6 @@ std::filesystem::path TemporaryFolder::write(const std::string& relative, const 
     return file;
 }
 
-ScopedPreferences::ScopedPreferences()
-{
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-        mHadValue = true;
-        mOldValue = old;
-    }
-    ::setenv("XDG_CONFIG_HOME", mFolder.path().c_str(), 1);
-}
-
-ScopedPreferences::~ScopedPreferences()
-{
-    if (mHadValue)
-        ::setenv("XDG_CONFIG_HOME", mOldValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
-}
-
-std::filesystem::path ScopedPreferences::folder() const
-{
-    return mFolder.path() / "skyvanes";
-}
-
 LogCapture::LogCapture()
 {
     Log::setSink([this](const std::string& line) { mLines.push_back(line); });

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
+
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,18 +26,34 @@ private:
     std::filesystem::path mPath;
 };
 
+// Sets an environment variable for its lifetime, restoring the old value after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value)
+        : mName(name)
+    {
+        if (const char* old = std::getenv(name))
+            mOld = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* mName;
+    std::optional<std::string> mOld;
+};
+
 // Points XDG_CONFIG_HOME at a temporary folder for its lifetime, so tests never
 // touch the person's own settings.
 class ScopedPreferences {
 public:
-    ScopedPreferences();
-    ~ScopedPreferences();
-    std::filesystem::path folder() const; // the skyvanes preferences folder inside it
+    std::filesystem::path folder() const { return mFolder.path() / "skyvanes"; }
 
 private:
     TemporaryFolder mFolder;
-    std::string mOldValue;
-    bool mHadValue { false };
+    ScopedEnvironment mVariable { "XDG_CONFIG_HOME", mFolder.path().string() };
 };
 
 // Collects the lines the saver logs while it lives.
@@ -45,3 +66,9 @@ public:
 private:
     std::vector<std::string> mLines;
 };
+
+// The saver's own settings store.
+inline ScreenSaverDefaults& moduleSettings()
+{
+    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+}

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TexturePictures.h"
 
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -39,7 +37,7 @@ bool near(Rgb expected, const std::uint8_t* rgb, int tolerance)
 
 DetailSetting::DetailSetting(std::int32_t detail)
 {
-    ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).setInteger(detail, SettingsKey::Detail);
+    moduleSettings().setInteger(detail, SettingsKey::Detail);
 }
 
 TexelImage readBoundTexture()
