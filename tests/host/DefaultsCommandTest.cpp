@@ -22,14 +22,6 @@ Outcome run(std::vector<std::string> arguments)
     const int status = DefaultsCommand::run(arguments, out, err);
     return { status, out.str(), err.str() };
 }
-
-std::string fileText(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 }
 
 TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
@@ -63,7 +55,7 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothing)
     const std::string domain = "org.skyvanes.cmd2";
     ASSERT_EQ(run({ "write", domain, "ImageLimit", "-int", "8" }).status, 0);
     const auto file = preferences.folder() / (domain + ".plist");
-    const std::string before = fileText(file);
+    const std::string before = fileContents(file);
 
     for (const auto& bad : std::vector<std::vector<std::string>> {
              { "write", domain, "ImageLimit", "-int", "eight" },
@@ -82,7 +74,7 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothing)
         EXPECT_NE(outcome.status, 0) << (bad.size() > 3 ? bad[3] : "");
         EXPECT_FALSE(outcome.err.empty());
     }
-    EXPECT_EQ(fileText(file), before);
+    EXPECT_EQ(fileContents(file), before);
     EXPECT_FALSE(std::filesystem::exists(preferences.folder().parent_path() / "escape.plist"));
 }
 

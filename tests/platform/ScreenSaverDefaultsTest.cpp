@@ -7,19 +7,10 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
-
-std::string readWhole(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
 
 // Each test gets its own domain name, since store objects live for the whole process.
 ScreenSaverDefaults& freshStore()
@@ -144,7 +135,7 @@ TEST(ScreenSaverDefaults, UnparsableFileIsKeptAsideAndTheDomainStartsEmpty)
         EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
         EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
         EXPECT_EQ(log.lines().size(), 1u) << "the damage is reported once";
-        EXPECT_EQ(readWhole(file.string() + ".corrupt"), damaged) << "the damaged file is kept, not deleted";
+        EXPECT_EQ(fileContents(file.string() + ".corrupt"), damaged) << "the damaged file is kept, not deleted";
 
         // The domain works again from empty.
         ASSERT_TRUE(store.setInteger(5, "ImageLimit"));

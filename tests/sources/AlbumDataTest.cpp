@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -57,13 +56,6 @@ const char* const kLibraryFile = R"(<?xml version="1.0" encoding="UTF-8"?>
 </dict>
 </plist>
 )";
-
-std::string contents(const std::filesystem::path& file)
-{
-    std::stringstream text;
-    text << std::ifstream(file).rdbuf();
-    return text.str();
-}
 
 const std::string kAnnes = "/pics/Anne's \"best\" <3> & more.jpg";
 const std::string kCafe = "/pics/caf\xC3\xA9 cr\xC3\xA8me.jpg";
@@ -207,6 +199,6 @@ TEST_F(AlbumDataTest, TheListCommandPrintsTheAlbumInKeyOrderAndCountsIt)
     moduleSettings().setObject(PropertyValue("Library"), SettingsKey::Album);
     const auto out = mHome.path() / "out", errors = mHome.path() / "errors";
     ASSERT_EQ(std::system(("'" SKYVANES_BINARY "' --list >'" + out.string() + "' 2>'" + errors.string() + "'").c_str()), 0);
-    EXPECT_EQ(contents(out), kCafe + '\n' + kAnnes + '\n' + kAB + '\n');
-    EXPECT_EQ(contents(errors), "3 pictures\n");
+    EXPECT_EQ(fileContents(out), kCafe + '\n' + kAnnes + '\n' + kAB + '\n');
+    EXPECT_EQ(fileContents(errors), "3 pictures\n");
 }

@@ -37,6 +37,12 @@ std::filesystem::path TemporaryFolder::write(const std::string& relative, const 
     return file;
 }
 
+std::string fileContents(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
 LogCapture::LogCapture()
 {
     Log::setSink([this](const std::string& line) { mLines.push_back(line); });

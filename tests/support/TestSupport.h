@@ -45,6 +45,9 @@ private:
     std::optional<std::string> mOld;
 };
 
+// The whole content of a file; empty when it cannot be read.
+std::string fileContents(const std::filesystem::path& path);
+
 // Points XDG_CONFIG_HOME at a temporary folder for its lifetime, so tests never
 // touch the person's own settings.
 class ScopedPreferences {
