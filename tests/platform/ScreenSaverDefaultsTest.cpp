@@ -142,11 +142,3 @@ TEST(ScreenSaverDefaults, UnparsableFileIsKeptAsideAndTheDomainStartsEmpty)
         EXPECT_EQ(store.integerForKey("ImageLimit"), 5);
     }
 }
-
-TEST(ScreenSaverDefaults, DomainNamesCannotLeaveThePreferencesFolder)
-{
-    EXPECT_TRUE(ScreenSaverDefaults::isValidDomainName("org.skyvanes.Skyvanes"));
-    EXPECT_TRUE(ScreenSaverDefaults::isValidDomainName("com.apple.iPhoto"));
-    for (const char* bad : { "", "../evil", "a/b", ".hidden", "line\nbreak" })
-        EXPECT_FALSE(ScreenSaverDefaults::isValidDomainName(bad)) << bad;
-}
