@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the stored values of LumivelTest.cpp, SkyvaneTest.cpp, ../render/LumivelGLTest.cpp
-and ../platform/RandomTest.cpp, worked out from the drawing rules alone: glibc's random() through ctypes, single-precision arithmetic by rounding each
-double result to float32 (exact for one +, -, * or / of two floats), and double
-precision where the rules' constants are doubles. Run it again only if a rule changes."""
+and ../platform/RandomTest.cpp, worked out from the drawing rules alone: glibc's random()
+through ctypes, single-precision arithmetic by rounding each double result to float32
+(exact for one +, -, * or / of two floats), and double precision where the rules'
+constants are doubles. Run it again only if a rule changes."""
 import ctypes
 import math
 import struct
