@@ -84,7 +84,8 @@ TEST(PictureDecoder, TranslucencyAndWideGamutBecomeEightBitSrgbRgba)
     wide.fill(qRgb(200, 100, 50));
     wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
     for (const auto& [picture, expected] : { std::pair { translucent, translucent.pixel(2, 30) }, { wide, qRgb(215, 93, 31) } }) {
-        auto image = Image::imageWithData(bytesOf(encode(picture, "png")));
+        const std::string png = encode(picture, "png"); // the image reads it lazily
+        auto image = Image::imageWithData(bytesOf(png));
         ASSERT_TRUE(image);
         const auto bitmap = image->capture();
         ASSERT_TRUE(bitmap && bitmap->samplesPerPixel == 4);
