@@ -15,9 +15,6 @@
 
 std::int32_t LumivelGL::sUnreadableImages = 0;
 
-namespace {
-constexpr float kDefaultFlightSpeed = 100.0f;
-}
 
 LumivelGL::ChosenFormat LumivelGL::choosePixelFormat()
 {
@@ -65,8 +62,7 @@ void LumivelGL::startAnimation()
     mFlightSpeed = defaults.floatForKey(SettingsKey::FlightSpeed);
     // A flight that never advances would never end, and the screen would freeze
     // with a full set of pictures; such a speed means the default.
-    if (!(mFlightSpeed > 0.0f) || !std::isfinite(mFlightSpeed))
-        mFlightSpeed = kDefaultFlightSpeed;
+    mFlightSpeed = Skyvane::usableFlightSpeed(mFlightSpeed);
 }
 
 void LumivelGL::stopAnimation()

@@ -20,13 +20,16 @@ PictureSprite::Placement placeInScene(Size imageDimensions, Rect rect, bool prev
     return PictureSprite::displayOriginWithinRect(imageDimensions, area, base, k);
 }
 
-float usableFlightSpeed(float speed)
-{
-    // A speed that does not advance a picture would keep a full set of pictures on
-    // screen for ever.
-    return speed > 0.0f && std::isfinite(speed) ? speed : Skyvane::kDefaultFlightSpeed;
 }
 
+float Skyvane::usableFlightSpeed(float speed)
+{
+    // A speed that does not advance a picture would keep a full set of pictures on
+    // screen for ever. The slowest step is 0.8 times the speed; adding it to the
+    // deepest depth must give another float, so it must exceed half the spacing of
+    // floats there (nearer depths have finer spacing and move all the more).
+    const double halfSpacing = (std::nextafter(-kDeepestStart, INFINITY) + kDeepestStart) / 2.0;
+    return std::isfinite(speed) && static_cast<double>(speed) * 0.8 > halfSpacing ? speed : kDefaultFlightSpeed;
 }
 
 std::unique_ptr<Skyvane> Skyvane::skyvaneWithTexture(std::unique_ptr<LVTexture> texture, Rect rect, SpriteParent& parent)
@@ -35,7 +38,7 @@ std::unique_ptr<Skyvane> Skyvane::skyvaneWithTexture(std::unique_ptr<LVTexture> 
         return nullptr;
 
     const Placement placement = placeInScene(texture->imageDimensions(), rect, parent.preview());
-    const float startDepth = uniformFloat(0.0f, 1000.0f) - 8500.0f;
+    const float startDepth = uniformFloat(0.0f, 1000.0f) + kDeepestStart;
     const double speed = usableFlightSpeed(parent.flightSpeed());
     const float lo = static_cast<float>(speed * 0.8);
     const float hi = static_cast<float>(speed * 1.2);

@@ -39,8 +39,14 @@ public:
     static constexpr float kAlphaStep = 0.015625f;
 
     // The flight speed, in depth units a frame, that stands in for one that would never
-    // bring a picture to the viewer (0 or below, or not a number).
+    // bring a picture to the viewer (0 or below, not a number, or too small to change
+    // a depth held in a float).
     static constexpr float kDefaultFlightSpeed = 100.0f;
+    // The deepest start of a flight; starts are drawn from here to 1000 units nearer.
+    static constexpr float kDeepestStart = -8500.0f;
+
+    // speed when it moves every picture at every depth of its flight, else the default.
+    static float usableFlightSpeed(float speed);
 
 private:
     float z { 0.0f };

@@ -231,7 +231,7 @@ TEST_F(LumivelGLTest, StopIsSafeTwiceAndTheNextStartLoadsTheListAgain)
 
 TEST_F(LumivelGLTest, FlightSpeedThatNeverBringsAPictureNearMeansTheDefault)
 {
-    for (const auto& [stored, served] : { std::pair { 0.0f, 100.0f }, { -20.0f, 100.0f }, { NAN, 100.0f }, { 250.0f, 250.0f } }) {
+    for (const auto& [stored, served] : { std::pair { 0.0f, 100.0f }, { -20.0f, 100.0f }, { NAN, 100.0f }, { 0.0006f, 100.0f }, { 250.0f, 250.0f } }) {
         moduleSettings().setFloat(stored, SettingsKey::FlightSpeed);
         LumivelGL view(Rect { {}, { 64, 64 } }, false);
         view.startAnimation();

@@ -70,3 +70,14 @@ TEST(Skyvane, FadesInOverSixtyFourFramesAndEndsAtTheEye)
         }
     }
 }
+
+TEST(Skyvane, EveryUsableSpeedMovesThePictureFromTheDeepestStart)
+{
+    RecordingParent parent;
+    for (float speed : { 0.0006f, 0.00062f, 0.001f, 1.0f }) {
+        Skyvane sprite(namelessTexture({ 4, 3 }), parent, {}, Skyvane::kDeepestStart, 0.8f * Skyvane::usableFlightSpeed(speed));
+        sprite.stepDepth();
+        EXPECT_GT(sprite.depth(), Skyvane::kDeepestStart) << speed;
+    }
+    EXPECT_EQ(Skyvane::usableFlightSpeed(0.00062f), 0.00062f) << "the bound is not above what moves";
+}
