@@ -137,6 +137,10 @@ int read(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         return 1;
     }
     const PropertyDictionary values = store.persistentDomain();
+    if (!store.problem().empty()) {
+        err << "skyvanes defaults: could not read " << store.path() << '\n';
+        return 1;
+    }
     if (args.size() == 1) {
         describe(out, PropertyValue(values), 0);
         out << '\n';

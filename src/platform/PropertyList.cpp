@@ -338,6 +338,9 @@ bool shapeIsBounded(std::span<const char> bytes)
 
 std::optional<PropertyValue> PropertyList::parse(std::span<const char> bytes)
 {
+    // Some editors begin a text file with a byte-order mark; libplist takes it for damage.
+    if (std::string_view(bytes.data(), bytes.size()).starts_with(kByteOrderMark))
+        bytes = bytes.subspan(kByteOrderMark.size());
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max() || !shapeIsBounded(bytes))
         return std::nullopt;
     plist_t root = nullptr;

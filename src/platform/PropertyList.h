@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 // Reading and writing property lists (XML or binary) through libplist.
 // Every failure is a value: nothing, never an exception or a crash.
@@ -22,4 +23,6 @@ public:
     static std::string toXML(const PropertyValue& value);
 
     static constexpr int kMaxDepth = 256;
+    // UTF-8's byte-order mark, skipped before an XML document.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 };

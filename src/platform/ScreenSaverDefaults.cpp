@@ -4,7 +4,6 @@
 #include "platform/HomeFolder.h"
 #include "platform/Log.h"
 #include "platform/PropertyList.h"
-#include "platform/WholeFile.h"
 
 #include <cerrno>
 #include <cmath>
@@ -128,25 +127,18 @@ ScreenSaverDefaults::FileIdentity ScreenSaverDefaults::identify(const std::strin
     return identity;
 }
 
-PropertyDictionary ScreenSaverDefaults::readStoredValues(const std::string& file)
+std::string ScreenSaverDefaults::readProblem(const std::string& file) const
 {
-    if (::access(file.c_str(), F_OK) != 0)
+    if (mFileProblem.empty())
         return {};
-    if (::access(file.c_str(), R_OK) != 0) {
-        Log::message("Cannot read the settings file " + file + "; using the defaults.");
-        return {};
-    }
-    auto value = PropertyList::readFile(file);
-    if (value && value->dictionary())
-        return *value->dictionary();
+    if (mFileProblem == "cannot be read")
+        return "Cannot read the settings file " + file + "; using the defaults.";
+    return "The settings file " + file + " " + mFileProblem + "; using the defaults.";
+}
 
-    // Keep the damaged file for the person to look at; start afresh without it.
-    const std::string aside = file + ".corrupt";
-    if (std::rename(file.c_str(), aside.c_str()) == 0)
-        Log::message("The settings file " + file + " could not be parsed; it was kept as " + aside + " and the settings start empty.");
-    else
-        Log::message("The settings file " + file + " could not be parsed; the settings start empty.");
-    return {};
+std::string ScreenSaverDefaults::problem() const
+{
+    return mWriteProblem.empty() && mLoaded ? readProblem(mLoaded->path) : mWriteProblem;
 }
 
 void ScreenSaverDefaults::refresh()
@@ -154,41 +146,54 @@ void ScreenSaverDefaults::refresh()
     const FileIdentity current = identify(path());
     if (mLoaded && *mLoaded == current)
         return;
-    mStored = current.exists ? readStoredValues(current.path) : PropertyDictionary {};
-    // Identify again: a corrupt file was moved aside while reading it.
-    mLoaded = identify(current.path);
+    SettingsFile::Contents contents = SettingsFile::read(current.path);
+    // Reported once for as long as it lasts, however many reads and writes meet it.
+    const bool news = contents.problem != mFileProblem;
+    mStored = std::move(contents.values);
+    mState = contents.state;
+    mFileProblem = std::move(contents.problem);
+    mLoaded = current;
+    if (news && !mFileProblem.empty())
+        Log::message(readProblem(current.path));
+}
+
+bool ScreenSaverDefaults::refuseWrite(std::string problem)
+{
+    if (problem != mWriteProblem)
+        Log::message(problem);
+    mWriteProblem = std::move(problem);
+    return false;
 }
 
 bool ScreenSaverDefaults::modify(const std::function<void(PropertyDictionary&)>& change)
 {
-    const std::string folder = preferencesFolder();
     const std::string file = path();
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::filesystem::create_directories(preferencesFolder(), error);
 
     FileLock lock(file + ".lock");
     // Under the lock, start from what is on disk now so another writer's keys survive.
     mLoaded.reset();
     refresh();
     change(mStored);
-    if (!lock.held())
-        return false;
-
-    std::string temporary = file + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    const bool written = writeAll(fd, PropertyList::toXML(PropertyValue(mStored))) && ::fsync(fd) == 0;
-    ::close(fd);
-    if (!written || std::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+    const auto target = SettingsFile::writeTarget(file);
+    if (!lock.held() || !target)
+        return refuseWrite("Could not write the settings file " + file + ".");
+    // Writing would replace every setting we could not see with only this one.
+    if (mState == SettingsFile::State::Unreadable)
+        return refuseWrite("The settings file " + file + " " + mFileProblem + "; nothing was written to it.");
+    SettingsFile::removeStaleTemporaries(*target);
+    if (mState == SettingsFile::State::Damaged) {
+        const auto aside = SettingsFile::moveAside(*target);
+        if (!aside)
+            return refuseWrite("The damaged settings file " + *target + " could not be moved aside; nothing was written to it.");
+        Log::message("The settings file " + *target + " " + mFileProblem + "; it was kept as " + *aside + " and the settings start empty.");
     }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    if (!SettingsFile::replace(*target, PropertyList::toXML(PropertyValue(mStored))))
+        return refuseWrite("Could not write the settings file " + *target + ".");
+    mWriteProblem.clear();
+    mFileProblem.clear();
+    mState = SettingsFile::State::Read;
     mLoaded = identify(file);
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/Color.h"
 #include "platform/PropertyValue.h"
+#include "platform/SettingsFile.h"
 
 #include <cstdint>
 #include <ctime>
@@ -18,7 +19,8 @@
 // The file is re-read whenever its identity (path, size, modification time) has
 // changed, so a value another process wrote is seen at the next read. Writes are
 // atomic (temporary file, fsync, rename) and serialised between processes by a lock
-// file. Main thread only.
+// file. A file that cannot be read is never replaced; a damaged one is moved aside
+// by the next write, never by a read. Main thread only.
 class ScreenSaverDefaults {
 public:
     // The one store object of the domain in this process; it lives until exit.
@@ -33,6 +35,9 @@ public:
 
     const std::string& name() const { return mName; }
     std::string path() const;
+    // Why the last write failed, else why the domain's file gave no settings at the
+    // last read, as a sentence for the person; empty when all went well.
+    std::string problem() const;
 
     // The stored value, else the registered default, else nothing.
     std::optional<PropertyValue> objectForKey(std::string_view key);
@@ -83,11 +88,16 @@ private:
 
     static FileIdentity identify(const std::string& path);
     void refresh();
-    PropertyDictionary readStoredValues(const std::string& path);
+    std::string readProblem(const std::string& file) const;
+    bool refuseWrite(std::string problem);
     bool modify(const std::function<void(PropertyDictionary&)>& change);
 
     std::string mName;
     PropertyDictionary mStored;
     PropertyDictionary mRegistered;
     std::optional<FileIdentity> mLoaded;
+    SettingsFile::State mState { SettingsFile::State::Missing };
+    // Why the file gave no settings, to follow "The settings file <path> ".
+    std::string mFileProblem;
+    std::string mWriteProblem;
 };

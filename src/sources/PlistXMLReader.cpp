@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/PlistXMLReader.h"
 
+#include "platform/PropertyList.h"
 #include "sources/PlistXMLText.h"
 #include "sources/PlistXMLTokenizer.h"
 
@@ -208,5 +209,7 @@ private:
 
 std::optional<PropertyValue> PlistXMLReader::parse(std::string_view document, const KeepFilter& keep, int maxDepth)
 {
+    if (document.starts_with(PropertyList::kByteOrderMark))
+        document.remove_prefix(PropertyList::kByteOrderMark.size());
     return Parser(document, keep, maxDepth).run();
 }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,27 +117,4 @@ TEST(ScreenSaverDefaults, ConcurrentWritersLoseNoKey)
     for (const auto& entry : std::filesystem::directory_iterator(preferences.folder()))
         files += entry.path().extension() == ".plist" ? 1 : 0;
     EXPECT_EQ(files, 1);
-}
-
-TEST(ScreenSaverDefaults, UnparsableFileIsKeptAsideAndTheDomainStartsEmpty)
-{
-    for (const std::string& damaged : { std::string("\x01\x02garbage\xff not a plist"),
-             std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>ImageLimit</key><integ"),
-             std::string() }) {
-        ScopedPreferences preferences;
-        std::filesystem::create_directories(preferences.folder());
-        const auto file = preferences.folder() / "org.skyvanes.damaged.plist";
-        std::ofstream(file, std::ios::binary) << damaged;
-
-        LogCapture log;
-        auto& store = ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.damaged");
-        EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
-        EXPECT_EQ(store.integerForKey("ImageLimit"), 0);
-        EXPECT_EQ(log.lines().size(), 1u) << "the damage is reported once";
-        EXPECT_EQ(fileContents(file.string() + ".corrupt"), damaged) << "the damaged file is kept, not deleted";
-
-        // The domain works again from empty.
-        ASSERT_TRUE(store.setInteger(5, "ImageLimit"));
-        EXPECT_EQ(store.integerForKey("ImageLimit"), 5);
-    }
 }

@@ -137,6 +137,12 @@ TEST_F(AlbumDataTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
     pointAtLibrary("~/Lib");
     EXPECT_FALSE(AlbumData::iPhotoAlbumData());
 
+    // Some editors begin both files with a byte-order mark.
+    mLibrary.write("AlbumData.xml", "\xEF\xBB\xBF" + std::string(kLibraryFile));
+    std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << "\xEF\xBB\xBF"
+        << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(mLibrary.path().string()) } }));
+    EXPECT_EQ(albumPaths("Zoo"), (Strings { kAB, kCafe })) << "a byte-order mark";
+
     std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << PropertyList::toXML(PropertyValue(PropertyDictionary {}));
     EXPECT_FALSE(AlbumData::iPhotoAlbumData()) << "no RootDirectory";
 }

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "host/DefaultsCommand.h"
+#include "platform/PropertyList.h"
+#include "platform/ScreenSaverDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <grp.h>
+#include <pwd.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSettings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                              "<key>ImageLimit</key><integer>7</integer></dict></plist>\n";
+
+int defaults(std::vector<std::string> arguments)
+{
+    std::ostringstream out, err;
+    return DefaultsCommand::run(arguments, out, err);
+}
+
+// Each case gets its own domain, since store objects live for the whole process.
+std::string freshDomain()
+{
+    static int counter = 0;
+    return "org.skyvanes.file" + std::to_string(++counter);
+}
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs check in a child process as an unprivileged user that owns the folders, since
+// root reads every file whatever its mode; its exit status, or -1 when there is no
+// such user to be.
+int asOrdinaryUser(const fs::path& folder, const std::function<bool()>& check)
+{
+    uid_t uid = ::geteuid();
+    gid_t gid = ::getegid();
+    if (uid == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            return -1;
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.is_directory())
+                ::lchown(entry.path().c_str(), uid, gid);
+        }
+        ::lchown(folder.c_str(), uid, gid);
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            _exit(3);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
+}
+
+}
+
+TEST(SettingsFile, SettingsThatCannotBeReadAreNeverReplaced)
+{
+    // The file left by a sudo (root's, 0600) and one whose mode was taken away.
+    for (const bool rootsFile : { true, false }) {
+        if (rootsFile && ::geteuid() != 0)
+            continue;
+        ScopedPreferences preferences;
+        const std::string domain = freshDomain();
+        fs::create_directories(preferences.folder());
+        const fs::path file = preferences.folder() / (domain + ".plist");
+        if (rootsFile) {
+            std::ofstream(file) << kSettings;
+            ::chmod(file.c_str(), 0600);
+        }
+        const int status = asOrdinaryUser(preferences.folder().parent_path(), [&] {
+            if (!rootsFile) {
+                std::ofstream(file) << kSettings;
+                ::chmod(file.c_str(), 0);
+            }
+            LogCapture log;
+            auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
+            // The settings sheet writes through the store; the command line too.
+            return !store.setInteger(3, "ImageLimit") && defaults({ "write", domain, "Other", "1" }) == 1
+                && defaults({ "read", domain }) == 1 && !log.lines().empty();
+        });
+        if (status == -1)
+            GTEST_SKIP() << "no unprivileged user to test permissions with";
+        EXPECT_EQ(status, 0) << (rootsFile ? "root's file" : "mode 000");
+        ::chmod(file.c_str(), 0600);
+        EXPECT_EQ(fileContents(file), kSettings);
+        EXPECT_EQ(namesIn(preferences.folder()), (std::vector<std::string> { domain + ".plist", domain + ".plist.lock" }));
+    }
+}
+
+TEST(SettingsFile, WhatIsNoSettingsFileIsReadAsNothingAndNeverReplaced)
+{
+    const std::vector<std::pair<const char*, std::function<void(const fs::path&)>>> cases {
+        { "a folder", [](const fs::path& p) { fs::create_directories(p / "inside"); } },
+        { "a pipe", [](const fs::path& p) { ::mkfifo(p.c_str(), 0600); } },
+        { "a link to an endless device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); } },
+        { "a loop of links", [](const fs::path& p) { fs::create_symlink(p.filename(), p); } },
+    };
+    for (const auto& [what, make] : cases) {
+        ScopedPreferences preferences;
+        const std::string domain = freshDomain();
+        fs::create_directories(preferences.folder());
+        const fs::path file = preferences.folder() / (domain + ".plist");
+        make(file);
+        const auto before = namesIn(preferences.folder());
+        LogCapture log;
+        auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 0) << what;
+        EXPECT_EQ(defaults({ "read", domain }), 1) << what;
+        EXPECT_FALSE(store.setInteger(3, "ImageLimit")) << what;
+        EXPECT_EQ(log.lines().size(), 2u) << what << ": the read and the refused write, once each";
+        EXPECT_TRUE(fs::exists(fs::symlink_status(file))) << what;
+        auto after = namesIn(preferences.folder());
+        std::erase(after, domain + ".plist.lock");
+        EXPECT_EQ(after, before) << what << ": nothing moved aside";
+    }
+}
+
+TEST(SettingsFile, OnlyAWriteMovesDamageAsideAndEachCopyIsKept)
+{
+    ScopedPreferences preferences;
+    const std::string domain = freshDomain();
+    fs::create_directories(preferences.folder());
+    const fs::path file = preferences.folder() / (domain + ".plist");
+    const std::string huge = kSettings + std::string(std::size_t { 4 } << 20, ' ');
+    const std::vector<std::string> damage { "<?xml version=\"1.0\"?><plist><dict><key>Back", huge, "" };
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
+    LogCapture log;
+    for (std::size_t i = 0; i < damage.size(); ++i) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << damage[i];
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 0) << i;
+        EXPECT_EQ(defaults({ "read", domain }), 1) << i;
+        EXPECT_EQ(fileContents(file), damage[i]) << i << ": a read leaves the file where it is";
+        ASSERT_TRUE(store.setInteger(5, "ImageLimit")) << i;
+        EXPECT_EQ(store.integerForKey("ImageLimit"), 5) << i;
+    }
+    EXPECT_EQ(log.lines().size(), 2 * damage.size()) << "each damage is reported once when read and once when moved";
+    EXPECT_EQ(fileContents(file.string() + ".corrupt"), damage[0]);
+    EXPECT_EQ(fileContents(file.string() + ".corrupt.2").size(), huge.size());
+    EXPECT_TRUE(fs::exists(file.string() + ".corrupt.3"));
+}
+
+TEST(SettingsFile, AByteOrderMarkIsNoDamage)
+{
+    ScopedPreferences preferences;
+    const std::string domain = freshDomain();
+    fs::create_directories(preferences.folder());
+    const fs::path file = preferences.folder() / (domain + ".plist");
+    std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF" << kSettings;
+    EXPECT_EQ(defaults({ "read", domain }), 0);
+    EXPECT_EQ(ScreenSaverDefaults::defaultsForModuleWithName(domain).integerForKey("ImageLimit"), 7);
+    EXPECT_EQ(namesIn(preferences.folder()), std::vector<std::string> { domain + ".plist" });
+}
+
+TEST(SettingsFile, AWriteGoesThroughLinksAndSweepsUpKilledWritersTemporaries)
+{
+    ScopedPreferences preferences;
+    const std::string domain = freshDomain();
+    fs::create_directories(preferences.folder());
+    const fs::path dotfiles = preferences.folder().parent_path() / "dotfiles";
+    fs::create_directories(dotfiles);
+    std::ofstream(dotfiles / "skyvanes.xml") << kSettings;
+    const fs::path file = preferences.folder() / (domain + ".plist");
+    fs::create_symlink("../dotfiles/skyvanes.xml", file);
+    // What writers killed mid-write leave, and names that only look alike.
+    for (const char* name : { "skyvanes.xml.tmp-a1B2c3", "skyvanes.xml.tmp-ZZZZZZ" })
+        std::ofstream(dotfiles / name) << "partial";
+    for (const char* name : { "skyvanes.xml.backup", "skyvanes.xml.tmp-toolong1", "other.xml.tmp-a1B2c3" })
+        std::ofstream(dotfiles / name) << "keep";
+
+    ASSERT_TRUE(ScreenSaverDefaults::defaultsForModuleWithName(domain).setBool(true, "SubDirs"));
+    EXPECT_TRUE(fs::is_symlink(file));
+    const auto target = PropertyList::readFile((dotfiles / "skyvanes.xml").string());
+    ASSERT_TRUE(target && target->find("ImageLimit") && target->find("SubDirs"));
+    EXPECT_EQ(namesIn(dotfiles), (std::vector<std::string> { "other.xml.tmp-a1B2c3", "skyvanes.xml", "skyvanes.xml.backup", "skyvanes.xml.tmp-toolong1" }));
+
+    // A link to nothing yet makes its target.
+    fs::remove(dotfiles / "skyvanes.xml");
+    ASSERT_TRUE(ScreenSaverDefaults::defaultsForModuleWithName(domain).setBool(true, "SubDirs"));
+    EXPECT_TRUE(fs::is_symlink(file) && fs::is_regular_file(dotfiles / "skyvanes.xml"));
+}
