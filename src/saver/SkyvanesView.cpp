@@ -181,7 +181,7 @@ Control::Action SkyvanesView::actionNamed(std::string_view name)
     };
     for (const auto& [actionName, member] : kActions) {
         if (actionName == name)
-            return [this, member](Control& sender) { (this->*member)(sender); };
+            return [this, action = member](Control& sender) { (this->*action)(sender); };
     }
     return {};
 }
