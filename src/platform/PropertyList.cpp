@@ -243,7 +243,8 @@ private:
     };
 
     // The references an object holds: where they start and how many; nothing for
-    // a scalar, false for an object that does not fit the file.
+    // a scalar, false for an object that does not fit the file or that libplist
+    // would abort on.
     bool references(std::uint64_t object, std::uint64_t& first, std::uint64_t& count) const
     {
         count = 0;
@@ -251,7 +252,7 @@ private:
         if (offset < 8 || offset >= mTableOffset)
             return false;
         const unsigned type = mBytes[offset] >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD)
+        if (type != 0xA && type != 0xC && type != 0xD && type != kUtf16String)
             return true;
         std::uint64_t length = mBytes[offset] & 0x0F;
         first = offset + 1;
@@ -264,10 +265,26 @@ private:
             length = readBigEndian(mBytes + first + 1, size);
             first += 1 + size;
         }
+        if (type == kUtf16String)
+            return !holdsNulCharacter(first, length);
         count = type == 0xD ? length * 2 : length;
         if (length > mTableOffset || count > (mTableOffset - first) / mRefSize)
             return false;
         return true;
+    }
+
+    // libplist asserts that a string read from UTF-16 holds no U+0000, which would
+    // end the program on a file anyone can write; such a string (or one that does
+    // not fit the file) makes the list refused instead.
+    bool holdsNulCharacter(std::uint64_t first, std::uint64_t length) const
+    {
+        if (length > (mTableOffset - first) / 2)
+            return true;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            if (mBytes[first + 2 * i] == 0 && mBytes[first + 2 * i + 1] == 0)
+                return true;
+        }
+        return false;
     }
 
     std::uint64_t reference(std::uint64_t first, std::uint64_t index) const
@@ -313,6 +330,8 @@ private:
         }
         return true;
     }
+
+    static constexpr unsigned kUtf16String = 0x6;
 
     const unsigned char* mBytes;
     std::size_t mSize;

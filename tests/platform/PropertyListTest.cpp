@@ -95,3 +95,19 @@ TEST(PropertyList, ListsThatNestDeepLoopOrMultiplyAreRefusedBeforeTheParserSeesT
     EXPECT_FALSE(parseText(binaryList(60, twice)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "2^60 copies are never made";
 }
+
+TEST(PropertyList, ANulCharacterIsRefusedRatherThanAbortingTheProgram)
+{
+    // A dictionary of one entry whose UTF-16 key is "e" with an accent then code unit u.
+    const auto withKey = [](char u) {
+        std::string bytes = std::string("bplist00\xD1\x01\x02\x62") + std::string(1, '\0') + "\xE9" + std::string(1, '\0') + u + "\x10\x01";
+        bytes += std::string("\x08\x0B\x10") + std::string(6, '\0') + "\1\1";
+        appendBigEndian(bytes, 3, 8);
+        appendBigEndian(bytes, 0, 8);
+        appendBigEndian(bytes, 18, 8);
+        return bytes;
+    };
+    const auto fine = parseText(withKey('a'));
+    ASSERT_TRUE(fine && fine->find("\xC3\xA9" "a"));
+    EXPECT_FALSE(parseText(withKey('\0')));
+}
