@@ -350,7 +350,8 @@ bool shapeIsBounded(std::span<const char> bytes)
     const std::string_view text(bytes.data(), bytes.size());
     if (text.starts_with("bplist"))
         return BinaryShape(bytes).isBounded();
-    return xmlNestingIsBounded(text);
+    // XML may not hold a NUL byte, and libplist asserts that its strings do not.
+    return text.find('\0') == std::string_view::npos && xmlNestingIsBounded(text);
 }
 
 }

@@ -110,4 +110,7 @@ TEST(PropertyList, ANulCharacterIsRefusedRatherThanAbortingTheProgram)
     const auto fine = parseText(withKey('a'));
     ASSERT_TRUE(fine && fine->find("\xC3\xA9" "a"));
     EXPECT_FALSE(parseText(withKey('\0')));
+    const std::string xml = "<plist><dict><key>k</key><string>a?b</string></dict></plist>";
+    ASSERT_TRUE(parseText(xml));
+    EXPECT_FALSE(parseText(std::string(xml).replace(xml.find('?'), 1, 1, '\0')));
 }
