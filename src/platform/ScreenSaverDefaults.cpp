@@ -131,7 +131,7 @@ std::string ScreenSaverDefaults::readProblem(const std::string& file) const
 {
     if (mFileProblem.empty())
         return {};
-    if (mFileProblem == "cannot be read")
+    if (mFileProblem == SettingsFile::kCannotBeRead)
         return "Cannot read the settings file " + file + "; using the defaults.";
     return "The settings file " + file + " " + mFileProblem + "; using the defaults.";
 }

@@ -40,7 +40,7 @@ SettingsFile::Contents SettingsFile::read(const std::string& path)
 {
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT ? Contents {} : Contents { State::Unreadable, {}, "cannot be read" };
+        return errno == ENOENT ? Contents {} : Contents { State::Unreadable, {}, std::string(kCannotBeRead) };
     if (!S_ISREG(info.st_mode))
         return { State::Unreadable, {}, "is not a regular file" };
     if (static_cast<std::uint64_t>(info.st_size) > kMaxBytes)
@@ -48,7 +48,7 @@ SettingsFile::Contents SettingsFile::read(const std::string& path)
     // The file may change between the look and the read; the read checks again.
     const auto bytes = readWholeFile(path, { .maxBytes = kMaxBytes });
     if (!bytes)
-        return { State::Unreadable, {}, "cannot be read" };
+        return { State::Unreadable, {}, std::string(kCannotBeRead) };
     auto value = PropertyList::parse(*bytes);
     if (!value || !value->dictionary())
         return { State::Damaged, {}, "could not be parsed" };

@@ -48,4 +48,6 @@ public:
     // Well above any real settings (a full set is about 2 KB).
     static constexpr std::size_t kMaxBytes = std::size_t { 4 } << 20;
     static constexpr std::string_view kTemporaryMark = ".tmp-";
+    // The problem of a file there that we may not read.
+    static constexpr std::string_view kCannotBeRead = "cannot be read";
 };
