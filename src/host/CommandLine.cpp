@@ -4,6 +4,7 @@
 #include "platform/WholeInteger.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -52,6 +53,109 @@ std::optional<std::uint64_t> CommandLine::parseWindowId(const std::string& text)
     return value;
 }
 
+namespace {
+
+using Mode = CommandLine::Mode;
+
+// One option: the mode it chooses (if any), whether it takes a value, and what it
+// does with the value; apply returns an error message or nothing.
+struct Option {
+    std::string_view name;
+    std::optional<Mode> mode;
+    bool takesValue;
+    const char* missingValue;
+    std::optional<std::string> (*apply)(CommandLine&, const std::string&);
+};
+
+std::optional<std::string> nothing(CommandLine&, const std::string&)
+{
+    return std::nullopt;
+}
+
+std::optional<std::string> applyWindowId(CommandLine& line, const std::string& text)
+{
+    auto id = CommandLine::parseWindowId(text);
+    if (!id)
+        return "not a window id: " + text;
+    line.windowId = *id;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySnapshot(CommandLine& line, const std::string& text)
+{
+    if (text.empty())
+        return "--snapshot needs a file name";
+    line.snapshotPath = text;
+    return std::nullopt;
+}
+
+std::optional<std::string> applySize(CommandLine& line, const std::string& text)
+{
+    if (!parseSize(text, line.width, line.height))
+        return "--size needs WIDTHxHEIGHT, each from 1 to 16384";
+    return std::nullopt;
+}
+
+std::optional<std::string> applyFrames(CommandLine& line, const std::string& text)
+{
+    auto frames = parseInteger(text);
+    if (!frames || *frames < 1 || *frames > 1000000)
+        return "--frames needs a number from 1 to 1000000";
+    line.frames = static_cast<int>(*frames);
+    return std::nullopt;
+}
+
+std::optional<std::string> applySeed(CommandLine& line, const std::string& text)
+{
+    auto seed = parseInteger(text);
+    if (!seed)
+        return "--seed needs a whole number";
+    line.seed = *seed;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyPreview(CommandLine& line, const std::string&)
+{
+    line.preview = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyFps(CommandLine& line, const std::string&)
+{
+    line.showFps = true;
+    return std::nullopt;
+}
+
+// Colour-map and visual switches every hack accepts do nothing here: GL needs none of them.
+constexpr Option kOptions[] = {
+    { "-window", Mode::Window, false, nullptr, nothing },
+    { "-fullscreen", Mode::Fullscreen, false, nullptr, nothing },
+    { "-root", Mode::Root, false, nullptr, nothing },
+    { "-window-id", Mode::WindowId, true, "--window-id needs a window id", applyWindowId },
+    { "-snapshot", Mode::Snapshot, true, "--snapshot needs a file name", applySnapshot },
+    { "-list", Mode::List, false, nullptr, nothing },
+    { "-size", std::nullopt, true, "--size needs WIDTHxHEIGHT, each from 1 to 16384", applySize },
+    { "-frames", std::nullopt, true, "--frames needs a number from 1 to 1000000", applyFrames },
+    { "-seed", std::nullopt, true, "--seed needs a whole number", applySeed },
+    { "-preview", std::nullopt, false, nullptr, applyPreview },
+    { "-fps", std::nullopt, false, nullptr, applyFps },
+    { "-install", std::nullopt, false, nullptr, nothing },
+    { "-noinstall", std::nullopt, false, nullptr, nothing },
+    { "-mono", std::nullopt, false, nullptr, nothing },
+    { "-visual", std::nullopt, true, "--visual needs a value", nothing },
+};
+
+const Option* findOption(const std::string& name)
+{
+    for (const Option& option : kOptions) {
+        if (option.name == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+}
+
 ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
 {
     CommandLine line;
@@ -60,90 +164,30 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
         line.defaultsArguments.assign(arguments.begin() + 1, arguments.end());
         return { line, {} };
     }
-
+    auto fail = [](const std::string& message) { return ParsedCommandLine { std::nullopt, message }; };
     bool modeGiven = false;
-    auto setMode = [&](Mode mode) -> bool {
-        if (modeGiven && line.mode != mode)
-            return false;
-        line.mode = mode;
-        modeGiven = true;
-        return true;
-    };
-
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string option = normalised(arguments[i]);
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
-            return arguments[++i];
-        };
-        auto fail = [&](const std::string& message) { return ParsedCommandLine { std::nullopt, message }; };
-
-        if (option == "-help" || option == "-h") {
-            line.mode = Mode::Help;
+        const std::string name = normalised(arguments[i]);
+        if (name == "-help" || name == "-h" || name == "-version" || name == "-configure") {
+            line.mode = name == "-version" ? Mode::Version : name == "-configure" ? Mode::Configure : Mode::Help;
             return { line, {} };
-        } else if (option == "-version") {
-            line.mode = Mode::Version;
-            return { line, {} };
-        } else if (option == "-configure") {
-            line.mode = Mode::Configure;
-            return { line, {} };
-        } else if (option == "-window") {
-            if (!setMode(Mode::Window))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-        } else if (option == "-fullscreen") {
-            if (!setMode(Mode::Fullscreen))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-        } else if (option == "-root") {
-            if (!setMode(Mode::Root))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-        } else if (option == "-window-id") {
-            auto text = value();
-            if (!text)
-                return fail("--window-id needs a window id");
-            auto id = parseWindowId(*text);
-            if (!id)
-                return fail("not a window id: " + *text);
-            if (!setMode(Mode::WindowId))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-            line.windowId = *id;
-        } else if (option == "-snapshot") {
-            auto text = value();
-            if (!text || text->empty())
-                return fail("--snapshot needs a file name");
-            if (!setMode(Mode::Snapshot))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-            line.snapshotPath = *text;
-        } else if (option == "-list") {
-            if (!setMode(Mode::List))
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-        } else if (option == "-size") {
-            auto text = value();
-            if (!text || !parseSize(*text, line.width, line.height))
-                return fail("--size needs WIDTHxHEIGHT, each from 1 to 16384");
-        } else if (option == "-frames") {
-            auto text = value();
-            auto frames = text ? parseInteger(*text) : std::nullopt;
-            if (!frames || *frames < 1 || *frames > 1000000)
-                return fail("--frames needs a number from 1 to 1000000");
-            line.frames = static_cast<int>(*frames);
-        } else if (option == "-seed") {
-            auto text = value();
-            auto seed = text ? parseInteger(*text) : std::nullopt;
-            if (!seed)
-                return fail("--seed needs a whole number");
-            line.seed = *seed;
-        } else if (option == "-preview") {
-            line.preview = true;
-        } else if (option == "-fps") {
-            line.showFps = true;
-        } else if (option == "-install" || option == "-noinstall" || option == "-mono") {
-            // Colour-map and visual switches every hack accepts; GL needs none of them.
-        } else if (option == "-visual") {
-            if (!value())
-                return fail("--visual needs a value");
-        } else {
+        }
+        const Option* option = findOption(name);
+        if (!option)
             return fail("unknown option: " + arguments[i]);
+        std::string value;
+        if (option->takesValue) {
+            if (i + 1 >= arguments.size())
+                return fail(option->missingValue);
+            value = arguments[++i];
+        }
+        if (auto error = option->apply(line, value))
+            return fail(*error);
+        if (option->mode) {
+            if (modeGiven && line.mode != *option->mode)
+                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
+            line.mode = *option->mode;
+            modeGiven = true;
         }
     }
     return { line, {} };

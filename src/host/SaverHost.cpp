@@ -85,6 +85,103 @@ Rect pointsRect(QSize pixels, double ratio)
     return Rect { {}, { static_cast<float>(pixels.width() / ratio), static_cast<float>(pixels.height() / ratio) } };
 }
 
+// Where the saver draws: a foreign window (with its size), or a window of its own.
+struct Target {
+    std::optional<std::uint64_t> foreignId;
+    QSize size { 1024, 640 };
+    bool preview { false };
+};
+
+std::optional<Target> chooseTarget(const CommandLine& line)
+{
+    Target target;
+    target.preview = line.preview;
+    if (line.mode == CommandLine::Mode::WindowId)
+        target.foreignId = line.windowId;
+    if (line.mode == CommandLine::Mode::Root) {
+        target.foreignId = rootTarget();
+        if (!target.foreignId) {
+            std::fprintf(stderr, "skyvanes: --root needs an X display\n");
+            return std::nullopt;
+        }
+    }
+    if (target.foreignId) {
+        auto foreignSize = foreignWindowSize(*target.foreignId);
+        if (!foreignSize) {
+            std::fprintf(stderr, "skyvanes: no X window 0x%llx to draw in\n", static_cast<unsigned long long>(*target.foreignId));
+            return std::nullopt;
+        }
+        target.size = *foreignSize;
+        // xscreensaver's settings dialog shows its preview in a small window.
+        target.preview = target.preview || target.size.width() < 400;
+    } else if (line.mode == CommandLine::Mode::Fullscreen && qGuiApp->primaryScreen()) {
+        target.size = qGuiApp->primaryScreen()->size();
+    }
+    return target;
+}
+
+void showWindow(SaverWindow& window, const Target& target, CommandLine::Mode mode)
+{
+    if (target.foreignId) {
+        window.setParent(QWindow::fromWinId(static_cast<WId>(*target.foreignId)));
+        window.setGeometry(0, 0, target.size.width(), target.size.height());
+        window.show();
+        return;
+    }
+    window.setTitle("Skyvanes");
+    window.resize(target.size);
+    if (mode == CommandLine::Mode::Fullscreen)
+        window.showFullScreen();
+    else
+        window.show();
+}
+
+// Follow the foreign window's size; when it is gone, the run is over.
+void followForeignWindow(QTimer& watch, SaverWindow& window, std::uint64_t id)
+{
+    QObject::connect(&watch, &QTimer::timeout, [&window, id] {
+        auto current = foreignWindowSize(id);
+        if (!current) {
+            qGuiApp->quit();
+            return;
+        }
+        if (*current != window.size())
+            window.setGeometry(0, 0, current->width(), current->height());
+    });
+    watch.start(500);
+}
+
+void followOwnSize(SaverWindow& window, SkyvanesView& view)
+{
+    QObject::connect(&window, &SaverWindow::resized, [&window, &view] {
+        const double pixelRatio = window.devicePixelRatio();
+        const Rect frame = pointsRect(window.size() * pixelRatio, pixelRatio);
+        if (frame == view.frame())
+            return;
+        view.setFrame(frame);
+        view.renderer()->setFrame(frame);
+    });
+}
+
+// One tick per animation interval followed by a redraw, until the event loop ends.
+int animate(SkyvanesView& view, SaverWindow& window, bool showFps)
+{
+    double interval = view.animationTimeInterval();
+    if (!(interval > 0.0) || !std::isfinite(interval))
+        interval = 1.0 / 15.0;
+    FrameClock clock(interval, showFps, [&] {
+        view.animateOneFrame();
+        if (window.isExposed())
+            view.displayIfNeeded();
+    });
+    view.startAnimation();
+    clock.start();
+    const int status = qGuiApp->exec();
+    clock.stop();
+    view.stopAnimation();
+    return status;
+}
+
 }
 
 int SaverHost::run(const CommandLine& line, const char* programName)
@@ -96,51 +193,17 @@ int SaverHost::run(const CommandLine& line, const char* programName)
     quitOnSignals(app);
     PixelFormat::setAvailability(&WindowGLSurface::isAvailable);
 
-    std::optional<std::uint64_t> foreignId;
-    if (line.mode == CommandLine::Mode::WindowId)
-        foreignId = line.windowId;
-    if (line.mode == CommandLine::Mode::Root) {
-        foreignId = rootTarget();
-        if (!foreignId) {
-            std::fprintf(stderr, "skyvanes: --root needs an X display\n");
-            return 1;
-        }
-    }
-
-    QSize size(1024, 640);
-    bool preview = line.preview;
-    if (foreignId) {
-        auto foreignSize = foreignWindowSize(*foreignId);
-        if (!foreignSize) {
-            std::fprintf(stderr, "skyvanes: no X window 0x%llx to draw in\n", static_cast<unsigned long long>(*foreignId));
-            return 1;
-        }
-        size = *foreignSize;
-        // xscreensaver's settings dialog shows its preview in a small window.
-        preview = preview || size.width() < 400;
-    } else if (line.mode == CommandLine::Mode::Fullscreen && app.primaryScreen()) {
-        size = app.primaryScreen()->size();
-    }
+    const auto target = chooseTarget(line);
+    if (!target)
+        return 1;
 
     SkyvanesView::initialize();
     SaverWindow window(line.mode == CommandLine::Mode::Window || line.mode == CommandLine::Mode::Fullscreen);
     const double ratio = window.devicePixelRatio();
-    SkyvanesView view(pointsRect(size, foreignId ? ratio : 1.0), preview);
+    SkyvanesView view(pointsRect(target->size, target->foreignId ? ratio : 1.0), target->preview);
     LumivelGL* renderer = view.renderer();
     window.setFormat(WindowGLSurface::surfaceFormat(renderer->pixelFormat().value_or(PixelFormat {})));
-
-    if (foreignId) {
-        window.setParent(QWindow::fromWinId(static_cast<WId>(*foreignId)));
-        window.setGeometry(0, 0, size.width(), size.height());
-        window.show();
-    } else {
-        window.setTitle("Skyvanes");
-        window.resize(size);
-        if (line.mode == CommandLine::Mode::Fullscreen)
-            window.showFullScreen();
-        else
-            window.show();
-    }
+    showWindow(window, *target, line.mode);
 
     QOpenGLContext context;
     context.setFormat(window.requestedFormat());
@@ -150,45 +213,12 @@ int SaverHost::run(const CommandLine& line, const char* programName)
     }
     WindowGLSurface surface(window, context);
     renderer->setSurface(&surface);
-
-    auto applySize = [&](QSize pixels, double pixelRatio) {
-        const Rect frame = pointsRect(pixels, pixelRatio);
-        if (frame == view.frame())
-            return;
-        view.setFrame(frame);
-        renderer->setFrame(frame);
-    };
-    QObject::connect(&window, &SaverWindow::resized, [&] { applySize(window.size() * window.devicePixelRatio(), window.devicePixelRatio()); });
-
+    followOwnSize(window, view);
     QTimer foreignWatch;
-    if (foreignId) {
-        // Follow the foreign window's size; when it is gone, the run is over.
-        QObject::connect(&foreignWatch, &QTimer::timeout, [&] {
-            auto current = foreignWindowSize(*foreignId);
-            if (!current) {
-                app.quit();
-                return;
-            }
-            if (*current != window.size())
-                window.setGeometry(0, 0, current->width(), current->height());
-        });
-        foreignWatch.start(500);
-    }
+    if (target->foreignId)
+        followForeignWindow(foreignWatch, window, *target->foreignId);
 
-    double interval = view.animationTimeInterval();
-    if (!(interval > 0.0) || !std::isfinite(interval))
-        interval = 1.0 / 15.0;
-    FrameClock clock(interval, line.showFps, [&] {
-        view.animateOneFrame();
-        if (window.isExposed())
-            view.displayIfNeeded();
-    });
-
-    view.startAnimation();
-    clock.start();
-    const int status = app.exec();
-    clock.stop();
-    view.stopAnimation();
+    const int status = animate(view, window, line.showFps);
     renderer->setSurface(nullptr);
     return status;
 }
