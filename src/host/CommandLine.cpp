@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/CommandLine.h"
 
+#include "host/SettingsSchema.h"
 #include "platform/WholeInteger.h"
 
 #include <cstdlib>
@@ -154,6 +155,16 @@ const Option* findOption(const std::string& name)
     return nullptr;
 }
 
+// The preview pane appends --window-id to the listed command (often "--root"):
+// like every hack, the window handed over wins.
+std::optional<Mode> combinedMode(std::optional<Mode> given, Mode next)
+{
+    if (!given || *given == next)
+        return next;
+    const bool rootAndId = (*given == Mode::Root && next == Mode::WindowId) || (*given == Mode::WindowId && next == Mode::Root);
+    return rootAndId ? std::optional(Mode::WindowId) : std::nullopt;
+}
+
 }
 
 ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
@@ -173,6 +184,12 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             return { line, {} };
         }
         const Option* option = findOption(name);
+        if (!option && SettingsSchema::find(std::string_view(name).substr(1))) {
+            if (i + 1 >= arguments.size())
+                return fail(name + " needs a value");
+            line.settingArguments.emplace_back(name.substr(1), arguments[++i]);
+            continue;
+        }
         if (!option)
             return fail("unknown option: " + arguments[i]);
         std::string value;
@@ -184,9 +201,10 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
         if (auto error = option->apply(line, value))
             return fail(*error);
         if (option->mode) {
-            if (modeGiven && line.mode != *option->mode)
+            auto mode = combinedMode(modeGiven ? std::optional(line.mode) : std::nullopt, *option->mode);
+            if (!mode)
                 return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-            line.mode = *option->mode;
+            line.mode = *mode;
             modeGiven = true;
         }
     }
@@ -209,11 +227,13 @@ std::string CommandLine::usage()
            "Other options:\n"
            "  --configure           open the settings window; closing it saves the settings\n"
            "  --preview             draw as the small preview does\n"
-           "  --fps                 print the frame rate to standard error once a second\n"
+           "  --fps                 show the frame rate and load in a corner\n"
            "  --size WxH            snapshot size in pixels (default 800x600)\n"
            "  --frames N            frames drawn for a snapshot (default 1)\n"
            "  --seed S              seed the random generator with S (reproducible snapshots)\n"
            "  --help, --version\n"
+           "  -KEY VALUE            use VALUE for the setting KEY in this run only (never stored),\n"
+           "                        for example -ImageLimit 16 -ImageDir ~/Photos -BackColor '#202030'\n"
            "Single-dash forms (-root, -window-id) work as well.\n"
            "\n"
            "Settings (stored in ${XDG_CONFIG_HOME:-~/.config}/skyvanes/org.skyvanes.Skyvanes.plist):\n"

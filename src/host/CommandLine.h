@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What the person asked the program to do.
@@ -21,6 +22,8 @@ struct CommandLine {
     int height { 600 };
     int frames { 1 };
     std::optional<long> seed;
+    // Settings given for this run ("-ImageLimit 16"): each key and its text, in order.
+    std::vector<std::pair<std::string, std::string>> settingArguments;
     // Defaults: the words after "defaults".
     std::vector<std::string> defaultsArguments;
 

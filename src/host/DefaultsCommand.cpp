@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/DefaultsCommand.h"
 
+#include "host/SettingsSchema.h"
 #include "platform/Color.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "platform/WholeInteger.h"
 
 #include <cmath>
@@ -196,6 +198,10 @@ int write(const std::vector<std::string>& args, std::ostream& err)
     auto value = args.size() == 3 ? std::optional<PropertyValue>(PropertyValue(args[2])) : typedValue(args[2], args[3], err);
     if (!value)
         return 2;
+    if (args[0] == kModuleName) {
+        if (auto warning = SettingsSchema::check(key, *value))
+            err << "skyvanes defaults: warning: " << *warning << '\n';
+    }
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(args[0]);
     if (!store.setObject(*value, key)) {
         err << "skyvanes defaults: could not write " << store.path() << '\n';

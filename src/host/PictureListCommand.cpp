@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/PictureListCommand.h"
 
+#include "host/EmptyListReason.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 
@@ -12,5 +13,9 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err)
         out << path << '\n';
     out.flush();
     err << paths.size() << (paths.size() == 1 ? " picture\n" : " pictures\n");
+    if (paths.empty()) {
+        if (auto reason = EmptyListReason::find())
+            err << *reason << '\n';
+    }
     return 0;
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/SaverHost.h"
 
+#include "host/EmptyListReason.h"
 #include "host/FrameClock.h"
 #include "host/SaverWindow.h"
+#include "platform/Log.h"
 #include "platform/qt/WindowGLSurface.h"
 #include "saver/SkyvanesView.h"
 
@@ -14,6 +16,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -78,6 +81,28 @@ std::optional<std::uint64_t> rootTarget()
     if (!screens.rem)
         return std::nullopt;
     return screens.data->root;
+}
+
+// Qt aborts when it cannot reach its display; say so in one line instead. Only X is
+// checked: another platform named by QT_QPA_PLATFORM, or Wayland, is Qt's to open.
+bool displayReachable()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && std::strncmp(platform, "xcb", 3) != 0)
+        return true;
+    if (!platform && std::getenv("WAYLAND_DISPLAY"))
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        std::fprintf(stderr, "skyvanes: no display (DISPLAY is not set)\n");
+        return false;
+    }
+    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    const bool reached = !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    if (!reached)
+        std::fprintf(stderr, "skyvanes: cannot open the display %s\n", display);
+    return reached;
 }
 
 Rect pointsRect(QSize pixels, double ratio)
@@ -174,6 +199,9 @@ int animate(SkyvanesView& view, SaverWindow& window, bool showFps)
         if (window.isExposed())
             view.displayIfNeeded();
     });
+    // The renderer says only that nothing could be shown; say why, once per start.
+    if (auto reason = EmptyListReason::find())
+        Log::message(*reason);
     view.startAnimation();
     clock.start();
     const int status = qGuiApp->exec();
@@ -186,6 +214,8 @@ int animate(SkyvanesView& view, SaverWindow& window, bool showFps)
 
 int SaverHost::run(const CommandLine& line, const char* programName)
 {
+    if (!displayReachable())
+        return 1;
     int argc = 1;
     char* argv[] = { const_cast<char*>(programName), nullptr };
     QGuiApplication app(argc, argv);

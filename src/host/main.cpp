@@ -5,7 +5,10 @@
 #include "host/DefaultsCommand.h"
 #include "host/PictureListCommand.h"
 #include "host/SaverHost.h"
+#include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 
 #include <iostream>
 
@@ -18,6 +21,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const CommandLine& line = *parsed.commandLine;
+    if (!line.settingArguments.empty())
+        ScreenSaverDefaults::defaultsForModuleWithName(kModuleName)
+            .setArgumentDomain(SettingsSchema::argumentDomain(line.settingArguments, std::cerr));
     switch (line.mode) {
     case CommandLine::Mode::Help:
         std::cout << CommandLine::usage();

@@ -200,6 +200,8 @@ bool ScreenSaverDefaults::modify(const std::function<void(PropertyDictionary&)>&
 
 std::optional<PropertyValue> ScreenSaverDefaults::objectForKey(std::string_view key)
 {
+    if (auto it = mArguments.find(key); it != mArguments.end())
+        return it->second;
     refresh();
     if (auto it = mStored.find(key); it != mStored.end())
         return it->second;
@@ -297,6 +299,11 @@ bool ScreenSaverDefaults::removeObjectForKey(std::string_view key)
         if (auto it = stored.find(key); it != stored.end())
             stored.erase(it);
     });
+}
+
+void ScreenSaverDefaults::setArgumentDomain(PropertyDictionary arguments)
+{
+    mArguments = std::move(arguments);
 }
 
 void ScreenSaverDefaults::registerDefaults(const PropertyDictionary& defaults)

@@ -16,6 +16,8 @@
 // The per-module settings store. Each domain is one XML property list
 // "<domain>.plist" in preferencesFolder(). A stored value always wins over a
 // registered default; registered defaults are only a fallback and are never written.
+// Above both sits the argument domain: values given on the command line for this
+// run, also never written.
 // The file is re-read whenever its identity (path, size, modification time) has
 // changed, so a value another process wrote is seen at the next read. Writes are
 // atomic (temporary file, fsync, rename) and serialised between processes by a lock
@@ -39,7 +41,7 @@ public:
     // last read, as a sentence for the person; empty when all went well.
     std::string problem() const;
 
-    // The stored value, else the registered default, else nothing.
+    // The argument's value, else the stored value, else the registered default, else nothing.
     std::optional<PropertyValue> objectForKey(std::string_view key);
     // Data under the key; nothing when absent or not data.
     std::optional<PropertyData> dataForKey(std::string_view key);
@@ -57,6 +59,9 @@ public:
     bool setBool(bool value, std::string_view key);
     bool setFloat(float value, std::string_view key);
     bool removeObjectForKey(std::string_view key);
+
+    // Replaces the values that win over everything for this run; stores nothing.
+    void setArgumentDomain(PropertyDictionary arguments);
 
     // Adds to the fallback layer; stores nothing.
     void registerDefaults(const PropertyDictionary& defaults);
@@ -95,6 +100,7 @@ private:
     std::string mName;
     PropertyDictionary mStored;
     PropertyDictionary mRegistered;
+    PropertyDictionary mArguments;
     std::optional<FileIdentity> mLoaded;
     SettingsFile::State mState { SettingsFile::State::Missing };
     // Why the file gave no settings, to follow "The settings file <path> ".

@@ -54,3 +54,22 @@ TEST(CommandLine, ReadsASnapshotRequest)
     ASSERT_TRUE(defaults);
     EXPECT_EQ(defaults->defaultsArguments.size(), 5u);
 }
+
+TEST(CommandLine, TheHandedWindowWinsOverRootAndSettingsRideAlong)
+{
+    // The settings dialog's preview appends --window-id to the listed "--root".
+    for (const auto& words : std::vector<std::vector<std::string>> {
+             { "--root", "--window-id", "0x2a" }, { "-window-id", "42", "-root" } }) {
+        auto line = parse(words).commandLine;
+        ASSERT_TRUE(line) << words[0];
+        EXPECT_EQ(line->mode, CommandLine::Mode::WindowId);
+        EXPECT_EQ(line->windowId, 42u);
+    }
+    EXPECT_FALSE(parse({ "--window-id", "42", "--fullscreen" }).commandLine);
+    auto line = parse({ "-root", "-ImageLimit", "16", "--BackColor", "#202030" }).commandLine;
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->settingArguments,
+        (std::vector<std::pair<std::string, std::string>> { { "ImageLimit", "16" }, { "BackColor", "#202030" } }));
+    EXPECT_FALSE(parse({ "-ImageLimit" }).commandLine);
+    EXPECT_FALSE(parse({ "-Imagelimit", "16" }).commandLine);
+}

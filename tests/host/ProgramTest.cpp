@@ -82,6 +82,11 @@ TEST(Program, UnknownOptionExitsWithOne)
     EXPECT_EQ(runProgram(preferences, { "--no-such-thing" }), 1);
     EXPECT_EQ(runProgram(preferences, { "--help" }), 0);
     EXPECT_EQ(runProgram(preferences, { "--version" }), 0);
+    // Without a display: one line and 1, not Qt's abort.
+    for (const char* mode : { "--root", "--window", "--fullscreen" }) {
+        ProgramRun run({ SKYVANES_BINARY, mode }, { "QT_QPA_PLATFORM=xcb", "DISPLAY=" });
+        EXPECT_EQ(run.wait(10000), 1) << mode;
+    }
 }
 
 TEST(Program, RootModeDrawsInTheWindowXscreensaverNames)

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "host/SettingsSchema.h"
+
+#include "platform/Color.h"
+#include "platform/SettingsKeys.h"
+#include "platform/WholeInteger.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+using Type = SettingSpec::Type;
+constexpr double kAny = std::numeric_limits<double>::infinity();
+
+const SettingSpec kSettings[] = {
+    { SettingsKey::ImageDir, Type::String, kAny, -kAny },
+    { SettingsKey::ImageLimit, Type::Integer, 1, 32 },
+    { SettingsKey::SubDirs, Type::Boolean, kAny, -kAny },
+    { SettingsKey::Detail, Type::Integer, 0, 5 },
+    { SettingsKey::Source, Type::Integer, 0, 2 },
+    { SettingsKey::Album, Type::String, kAny, -kAny },
+    { SettingsKey::FrameRate, Type::Integer, kAny, -kAny },
+    { SettingsKey::FlightSpeed, Type::Real, 10, 400 },
+    { SettingsKey::BackColor, Type::Colour, kAny, -kAny },
+    { SettingsKey::ImageOrder, Type::Integer, 0, 1 },
+    { SettingsKey::ImageStyle, Type::Integer, 0, 1 },
+};
+
+// The number the store's typed readers see in the value; nothing for data and containers.
+std::optional<double> numberIn(const PropertyValue& value)
+{
+    if (auto* v = value.integer())
+        return static_cast<double>(*v);
+    if (auto* v = value.real())
+        return *v;
+    if (auto* v = value.boolean())
+        return *v ? 1.0 : 0.0;
+    if (auto* v = value.string())
+        return std::strtod(v->c_str(), nullptr);
+    return std::nullopt;
+}
+
+std::string formatted(double number)
+{
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << number;
+    return out.str();
+}
+
+std::optional<double> parseNumber(const std::string& text, bool whole)
+{
+    if (whole) {
+        const auto integer = parseWholeInteger<std::int32_t>(text);
+        return integer ? std::optional<double>(*integer) : std::nullopt;
+    }
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    double value = 0;
+    in >> value;
+    if (text.empty() || in.fail() || !in.eof() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}
+
+std::span<const SettingSpec> SettingsSchema::all()
+{
+    return kSettings;
+}
+
+const SettingSpec* SettingsSchema::find(std::string_view key)
+{
+    for (const SettingSpec& spec : kSettings) {
+        if (key == spec.key)
+            return &spec;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> SettingsSchema::check(std::string_view key, const PropertyValue& value)
+{
+    const SettingSpec* spec = find(key);
+    if (!spec)
+        return std::string(key) + " is not a setting of " + kModuleName + "; the saver will not read it";
+    if (spec->min > spec->max)
+        return std::nullopt;
+    const auto number = numberIn(value);
+    if (number && *number >= spec->min && *number <= spec->max)
+        return std::nullopt;
+    return std::string(key) + " is outside " + formatted(spec->min) + " to " + formatted(spec->max) + ", the range the settings offer";
+}
+
+std::optional<PropertyValue> SettingsSchema::parse(const SettingSpec& spec, const std::string& text)
+{
+    switch (spec.type) {
+    case Type::String:
+        return PropertyValue(text);
+    case Type::Integer:
+        if (auto number = parseNumber(text, true))
+            return PropertyValue(static_cast<std::int64_t>(*number));
+        return std::nullopt;
+    case Type::Real:
+        if (auto number = parseNumber(text, false))
+            return PropertyValue(*number);
+        return std::nullopt;
+    case Type::Boolean:
+        if (text == "YES" || text == "true" || text == "1")
+            return PropertyValue(true);
+        if (text == "NO" || text == "false" || text == "0")
+            return PropertyValue(false);
+        return std::nullopt;
+    case Type::Colour:
+        if (auto colour = Color::fromHex(text))
+            return PropertyValue(colour->archivedData());
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+PropertyDictionary SettingsSchema::argumentDomain(const std::vector<std::pair<std::string, std::string>>& arguments,
+    std::ostream& warnings)
+{
+    static constexpr const char* kTypeNames[] = { "text", "whole number", "number", "boolean (YES, NO, true, false, 1 or 0)",
+        "colour (#RRGGBB or #RRGGBBAA)" };
+    PropertyDictionary domain;
+    for (const auto& [key, text] : arguments) {
+        const SettingSpec* spec = find(key);
+        auto value = spec ? parse(*spec, text) : std::nullopt;
+        if (!value) {
+            warnings << "skyvanes: ignoring -" << key << ' ' << text << ": not a "
+                     << (spec ? kTypeNames[static_cast<int>(spec->type)] : "setting") << '\n';
+            continue;
+        }
+        domain.insert_or_assign(key, *value);
+    }
+    return domain;
+}

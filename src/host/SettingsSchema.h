@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/PropertyValue.h"
+
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The saver's settings as the host sees them: each key's type and the range the
+// settings sheet offers. Used to check what a person writes or passes, never to
+// change what the saver reads.
+struct SettingSpec {
+    enum class Type { String, Integer, Real, Boolean, Colour };
+    const char* key;
+    Type type;
+    // The range the settings sheet allows; min > max when any value goes.
+    double min;
+    double max;
+};
+
+class SettingsSchema {
+public:
+    static std::span<const SettingSpec> all();
+    static const SettingSpec* find(std::string_view key);
+
+    // A warning for a value written under key in the saver's domain: an unknown key,
+    // or a number outside the sheet's range. Nothing when all is well.
+    static std::optional<std::string> check(std::string_view key, const PropertyValue& value);
+
+    // The argument domain for the settings given on the command line; a key whose
+    // text is not of its type is left out with a warning on warnings.
+    static PropertyDictionary argumentDomain(const std::vector<std::pair<std::string, std::string>>& arguments,
+        std::ostream& warnings);
+
+    // The typed value of text given for the setting; nothing when text is not of its type.
+    static std::optional<PropertyValue> parse(const SettingSpec& spec, const std::string& text);
+};
