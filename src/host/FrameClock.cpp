@@ -2,11 +2,10 @@
 #include "host/FrameClock.h"
 
 #include <algorithm>
-#include <cstdio>
 
-FrameClock::FrameClock(double intervalSeconds, bool showFps, std::function<void()> tick)
+FrameClock::FrameClock(double intervalSeconds, RateReport rateReport, std::function<void()> tick)
     : mIntervalNs(static_cast<std::int64_t>(intervalSeconds * 1e9))
-    , mShowFps(showFps)
+    , mRateReport(std::move(rateReport))
     , mTick(std::move(tick))
 {
     mTimer.setSingleShot(true);
@@ -20,6 +19,7 @@ void FrameClock::start()
     mNextDeadlineNs = 0;
     mFpsWindowStartNs = 0;
     mFramesInWindow = 0;
+    mBusyInWindowNs = 0;
     mTimer.start(0);
 }
 
@@ -30,13 +30,17 @@ void FrameClock::stop()
 
 void FrameClock::onTimeout()
 {
+    const std::int64_t began = mElapsed.nsecsElapsed();
     mTick();
     ++mFramesInWindow;
     const std::int64_t now = mElapsed.nsecsElapsed();
-    if (mShowFps && now - mFpsWindowStartNs >= 1'000'000'000) {
-        std::fprintf(stderr, "skyvanes: %.1f fps\n", mFramesInWindow * 1e9 / static_cast<double>(now - mFpsWindowStartNs));
+    mBusyInWindowNs += now - began;
+    if (mRateReport && now - mFpsWindowStartNs >= 1'000'000'000) {
+        const double window = static_cast<double>(now - mFpsWindowStartNs);
+        mRateReport(mFramesInWindow * 1e9 / window, static_cast<double>(mBusyInWindowNs) / window);
         mFpsWindowStartNs = now;
         mFramesInWindow = 0;
+        mBusyInWindowNs = 0;
     }
     scheduleNext();
 }

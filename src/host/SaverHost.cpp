@@ -2,6 +2,7 @@
 #include "host/SaverHost.h"
 
 #include "host/EmptyListReason.h"
+#include "host/FpsOverlaySurface.h"
 #include "host/FrameClock.h"
 #include "host/SaverWindow.h"
 #include "platform/Log.h"
@@ -189,12 +190,15 @@ void followOwnSize(SaverWindow& window, SkyvanesView& view)
 }
 
 // One tick per animation interval followed by a redraw, until the event loop ends.
-int animate(SkyvanesView& view, SaverWindow& window, bool showFps)
+int animate(SkyvanesView& view, SaverWindow& window, FpsOverlaySurface* overlay)
 {
     double interval = view.animationTimeInterval();
     if (!(interval > 0.0) || !std::isfinite(interval))
         interval = 1.0 / 15.0;
-    FrameClock clock(interval, showFps, [&] {
+    FrameClock::RateReport report;
+    if (overlay)
+        report = [overlay](double rate, double load) { overlay->setRate(rate, load); };
+    FrameClock clock(interval, report, [&] {
         view.animateOneFrame();
         if (window.isExposed())
             view.displayIfNeeded();
@@ -242,13 +246,14 @@ int SaverHost::run(const CommandLine& line, const char* programName)
         return 1;
     }
     WindowGLSurface surface(window, context);
-    renderer->setSurface(&surface);
+    FpsOverlaySurface overlay(surface);
+    renderer->setSurface(line.showFps ? static_cast<GLSurface*>(&overlay) : &surface);
     followOwnSize(window, view);
     QTimer foreignWatch;
     if (target->foreignId)
         followForeignWindow(foreignWatch, window, *target->foreignId);
 
-    const int status = animate(view, window, line.showFps);
+    const int status = animate(view, window, line.showFps ? &overlay : nullptr);
     renderer->setSurface(nullptr);
     return status;
 }
