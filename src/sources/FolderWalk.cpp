@@ -72,7 +72,7 @@ Kind kindOf(const std::string& folder, const char* name, unsigned char type)
     return kindOfPath(joined(folder, name), type);
 }
 
-// The folder's entries sorted by name, or nothing when it cannot be read.
+// The folder's entries in a file manager's order, or nothing when it cannot be read.
 std::optional<std::vector<Entry>> readFolder(const std::string& folder)
 {
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
@@ -87,8 +87,53 @@ std::optional<std::vector<Entry>> readFolder(const std::string& folder)
         if (kind != Kind::Other)
             entries.push_back({ std::move(name), kind });
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return FolderWalk::precedes(a.name, b.name); });
     return entries;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+unsigned char folded(char c)
+{
+    return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+// Compares the digit runs starting at i and j by value and moves past them.
+int compareNumbers(std::string_view a, std::size_t& i, std::string_view b, std::size_t& j)
+{
+    auto significant = [](std::string_view text, std::size_t& at) {
+        while (at < text.size() && text[at] == '0' && at + 1 < text.size() && isDigit(text[at + 1]))
+            ++at;
+        const std::size_t begin = at;
+        while (at < text.size() && isDigit(text[at]))
+            ++at;
+        return text.substr(begin, at - begin);
+    };
+    const std::string_view x = significant(a, i);
+    const std::string_view y = significant(b, j);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y);
+}
+
+int naturalCompare(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            if (const int order = compareNumbers(a, i, b, j))
+                return order;
+            continue;
+        }
+        const unsigned char x = folded(a[i++]);
+        const unsigned char y = folded(b[j++]);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return (i < a.size()) - (j < b.size());
 }
 
 // Folders still to finish, each with its sorted entries and how far it has got;
@@ -100,6 +145,12 @@ struct Pending {
     FileVisibility::HiddenNames hidden;
 };
 
+}
+
+bool FolderWalk::precedes(std::string_view a, std::string_view b)
+{
+    const int order = naturalCompare(a, b);
+    return order != 0 ? order < 0 : a < b;
 }
 
 std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& folder, bool subfolders)

@@ -2,11 +2,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The visible regular files below a folder, in the order a person sees them listed:
-// each folder's entries sorted by name (byte order), a subfolder's files right after
-// the subfolder's place. Links to folders are never followed, so a walk cannot loop
+// each folder's entries in a file manager's order (see precedes), a subfolder's files
+// right after the subfolder's place. Links to folders are never followed, so a walk cannot loop
 // and never yields a path twice; a link to a regular file is listed under the link's
 // own path. A subfolder that cannot be read is passed over.
 class FolderWalk {
@@ -14,4 +15,9 @@ public:
     // The files of folder (used as given, a trailing '/' allowed), and with
     // subfolders true those of its whole tree; empty when folder cannot be read.
     static std::vector<std::string> visibleRegularFiles(const std::string& folder, bool subfolders);
+
+    // The order file managers show names in, the same on every machine: letters
+    // compared without case (ASCII only, other bytes by value), runs of digits by
+    // their value ("IMG_2" before "IMG_10"); names equal that way fall back to byte order.
+    static bool precedes(std::string_view a, std::string_view b);
 };

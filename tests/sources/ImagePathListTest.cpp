@@ -53,16 +53,16 @@ protected:
 
 }
 
-TEST_F(ImagePathListTest, ListsTheTreeInByteOrderWithEachSubfolderInItsPlace)
+TEST_F(ImagePathListTest, ListsTheTreeInAFileManagersOrderWithEachSubfolderInItsPlace)
 {
-    write({ "b.jpg", "A.jpg", "a/2.jpg", "a/1.jpg", "a/z/deep.jpg", "c.jpg", "notes.txt" });
-    const Paths all { at("A.jpg"), at("a/1.jpg"), at("a/2.jpg"), at("a/z/deep.jpg"), at("b.jpg"), at("c.jpg"), at("notes.txt") };
+    write({ "b.jpg", "A.jpg", "a/2.jpg", "a/10.jpg", "a/z/deep.jpg", "C.jpg", "notes.txt" });
+    const Paths all { at("a/2.jpg"), at("a/10.jpg"), at("a/z/deep.jpg"), at("A.jpg"), at("b.jpg"), at("C.jpg"), at("notes.txt") };
     EXPECT_EQ(load(), all);
     useFolder(root() + "/");
     EXPECT_EQ(load(), all) << "no doubled slash";
 
     moduleSettings().setBool(false, SettingsKey::SubDirs);
-    EXPECT_EQ(load(), (Paths { at("A.jpg"), at("b.jpg"), at("c.jpg"), at("notes.txt") }));
+    EXPECT_EQ(load(), (Paths { at("A.jpg"), at("b.jpg"), at("C.jpg"), at("notes.txt") }));
 }
 
 TEST_F(ImagePathListTest, ListsVisibleNamesAndLinksToFilesOnlyAndNeverLoops)
