@@ -2,23 +2,18 @@
 #include "host/SaverHost.h"
 
 #include "host/EmptyListReason.h"
-#include "host/FpsOverlaySurface.h"
-#include "host/FrameClock.h"
-#include "host/SaverWindow.h"
+#include "host/SaverScreen.h"
 #include "platform/Log.h"
-#include "platform/qt/WindowGLSurface.h"
-#include "saver/SkyvanesView.h"
 
 #include <QGuiApplication>
-#include <QOpenGLContext>
 #include <QScreen>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -52,21 +47,6 @@ xcb_connection_t* x11Connection()
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
-}
-
-// A foreign window tells Qt nothing of its size, so ask the X server.
-std::optional<QSize> foreignWindowSize(std::uint64_t id)
-{
-    xcb_connection_t* connection = x11Connection();
-    if (!connection)
-        return std::nullopt;
-    auto cookie = xcb_get_geometry(connection, static_cast<xcb_drawable_t>(id));
-    xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(connection, cookie, nullptr);
-    if (!reply)
-        return std::nullopt;
-    const QSize size(reply->width, reply->height);
-    std::free(reply);
-    return size;
 }
 
 std::optional<std::uint64_t> rootTarget()
@@ -106,21 +86,10 @@ bool displayReachable()
     return reached;
 }
 
-Rect pointsRect(QSize pixels, double ratio)
+// Where to draw: the foreign window, every screen for --fullscreen, else one window.
+std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 {
-    return Rect { {}, { static_cast<float>(pixels.width() / ratio), static_cast<float>(pixels.height() / ratio) } };
-}
-
-// Where the saver draws: a foreign window (with its size), or a window of its own.
-struct Target {
-    std::optional<std::uint64_t> foreignId;
-    QSize size { 1024, 640 };
-    bool preview { false };
-};
-
-std::optional<Target> chooseTarget(const CommandLine& line)
-{
-    Target target;
+    SaverTarget target;
     target.preview = line.preview;
     if (line.mode == CommandLine::Mode::WindowId)
         target.foreignId = line.windowId;
@@ -132,7 +101,7 @@ std::optional<Target> chooseTarget(const CommandLine& line)
         }
     }
     if (target.foreignId) {
-        auto foreignSize = foreignWindowSize(*target.foreignId);
+        auto foreignSize = SaverScreen::foreignWindowSize(*target.foreignId);
         if (!foreignSize) {
             std::fprintf(stderr, "skyvanes: no X window 0x%llx to draw in\n", static_cast<unsigned long long>(*target.foreignId));
             return std::nullopt;
@@ -140,78 +109,17 @@ std::optional<Target> chooseTarget(const CommandLine& line)
         target.size = *foreignSize;
         // xscreensaver's settings dialog shows its preview in a small window.
         target.preview = target.preview || target.size.width() < 400;
-    } else if (line.mode == CommandLine::Mode::Fullscreen && qGuiApp->primaryScreen()) {
-        target.size = qGuiApp->primaryScreen()->size();
+        return std::vector { target };
     }
-    return target;
-}
-
-void showWindow(SaverWindow& window, const Target& target, CommandLine::Mode mode)
-{
-    if (target.foreignId) {
-        window.setParent(QWindow::fromWinId(static_cast<WId>(*target.foreignId)));
-        window.setGeometry(0, 0, target.size.width(), target.size.height());
-        window.show();
-        return;
+    if (line.mode != CommandLine::Mode::Fullscreen || qGuiApp->screens().isEmpty())
+        return std::vector { target };
+    std::vector<SaverTarget> screens;
+    for (QScreen* screen : qGuiApp->screens()) {
+        target.screen = screen;
+        target.size = screen->size();
+        screens.push_back(target);
     }
-    window.setTitle("Skyvanes");
-    window.resize(target.size);
-    if (mode == CommandLine::Mode::Fullscreen)
-        window.showFullScreen();
-    else
-        window.show();
-}
-
-// Follow the foreign window's size; when it is gone, the run is over.
-void followForeignWindow(QTimer& watch, SaverWindow& window, std::uint64_t id)
-{
-    QObject::connect(&watch, &QTimer::timeout, [&window, id] {
-        auto current = foreignWindowSize(id);
-        if (!current) {
-            qGuiApp->quit();
-            return;
-        }
-        if (*current != window.size())
-            window.setGeometry(0, 0, current->width(), current->height());
-    });
-    watch.start(500);
-}
-
-void followOwnSize(SaverWindow& window, SkyvanesView& view)
-{
-    QObject::connect(&window, &SaverWindow::resized, [&window, &view] {
-        const double pixelRatio = window.devicePixelRatio();
-        const Rect frame = pointsRect(window.size() * pixelRatio, pixelRatio);
-        if (frame == view.frame())
-            return;
-        view.setFrame(frame);
-        view.renderer()->setFrame(frame);
-    });
-}
-
-// One tick per animation interval followed by a redraw, until the event loop ends.
-int animate(SkyvanesView& view, SaverWindow& window, FpsOverlaySurface* overlay)
-{
-    double interval = view.animationTimeInterval();
-    if (!(interval > 0.0) || !std::isfinite(interval))
-        interval = 1.0 / 15.0;
-    FrameClock::RateReport report;
-    if (overlay)
-        report = [overlay](double rate, double load) { overlay->setRate(rate, load); };
-    FrameClock clock(interval, report, [&] {
-        view.animateOneFrame();
-        if (window.isExposed())
-            view.displayIfNeeded();
-    });
-    // The renderer says only that nothing could be shown; say why, once per start.
-    if (auto reason = EmptyListReason::find())
-        Log::message(*reason);
-    view.startAnimation();
-    clock.start();
-    const int status = qGuiApp->exec();
-    clock.stop();
-    view.stopAnimation();
-    return status;
+    return screens;
 }
 
 }
@@ -227,33 +135,30 @@ int SaverHost::run(const CommandLine& line, const char* programName)
     quitOnSignals(app);
     PixelFormat::setAvailability(&WindowGLSurface::isAvailable);
 
-    const auto target = chooseTarget(line);
-    if (!target)
+    const auto targets = chooseTargets(line);
+    if (!targets)
         return 1;
-
     SkyvanesView::initialize();
-    SaverWindow window(line.mode == CommandLine::Mode::Window || line.mode == CommandLine::Mode::Fullscreen);
-    const double ratio = window.devicePixelRatio();
-    SkyvanesView view(pointsRect(target->size, target->foreignId ? ratio : 1.0), target->preview);
-    LumivelGL* renderer = view.renderer();
-    window.setFormat(WindowGLSurface::surfaceFormat(renderer->pixelFormat().value_or(PixelFormat {})));
-    showWindow(window, *target, line.mode);
-
-    QOpenGLContext context;
-    context.setFormat(window.requestedFormat());
-    if (!context.create()) {
-        std::fprintf(stderr, "skyvanes: cannot make an OpenGL context\n");
-        return 1;
+    std::vector<std::unique_ptr<SaverScreen>> screens;
+    for (const SaverTarget& target : *targets) {
+        auto screen = SaverScreen::create(target, line.mode, line.showFps);
+        if (!screen)
+            return 1;
+        screens.push_back(std::move(screen));
     }
-    WindowGLSurface surface(window, context);
-    FpsOverlaySurface overlay(surface);
-    renderer->setSurface(line.showFps ? static_cast<GLSurface*>(&overlay) : &surface);
-    followOwnSize(window, view);
-    QTimer foreignWatch;
-    if (target->foreignId)
-        followForeignWindow(foreignWatch, window, *target->foreignId);
+    // Closing any one of several screens ends the run, as closing the only one does.
+    if (screens.size() > 1) {
+        for (QWindow* window : app.topLevelWindows())
+            QObject::connect(window, &QWindow::visibleChanged, &app, [](bool visible) { if (!visible) qGuiApp->quit(); });
+    }
 
-    const int status = animate(view, window, line.showFps ? &overlay : nullptr);
-    renderer->setSurface(nullptr);
+    // The renderer says only that nothing could be shown; say why, once per start.
+    if (auto reason = EmptyListReason::find())
+        Log::message(*reason);
+    for (auto& screen : screens)
+        screen->start();
+    const int status = app.exec();
+    for (auto& screen : screens)
+        screen->stop();
     return status;
 }

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "host/CommandLine.h"
+#include "host/FpsOverlaySurface.h"
+#include "host/FrameClock.h"
+#include "host/SaverWindow.h"
+#include "platform/qt/WindowGLSurface.h"
+#include "saver/SkyvanesView.h"
+
+#include <QOpenGLContext>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class QScreen;
+
+// Where one saver view draws: a foreign window (with its size), one screen to fill,
+// or a window of its own.
+struct SaverTarget {
+    std::optional<std::uint64_t> foreignId;
+    QScreen* screen { nullptr };
+    QSize size { 1024, 640 };
+    bool preview { false };
+};
+
+// One saver view in one window, with its own OpenGL context and frame clock: one
+// tick per animation interval followed by a redraw.
+class SaverScreen {
+public:
+    // Nothing when no OpenGL context can be had (said on standard error).
+    static std::unique_ptr<SaverScreen> create(const SaverTarget& target, CommandLine::Mode mode, bool showFps);
+    ~SaverScreen();
+
+    void start();
+    void stop();
+
+    // A foreign window tells Qt nothing of its size, so ask the X server.
+    static std::optional<QSize> foreignWindowSize(std::uint64_t id);
+
+private:
+    SaverScreen(const SaverTarget& target, CommandLine::Mode mode);
+    bool attachSurface(bool showFps);
+    void show(CommandLine::Mode mode);
+    void followOwnSize();
+    void followForeignWindow(std::uint64_t id);
+
+    SaverTarget mTarget;
+    SaverWindow mWindow;
+    std::unique_ptr<SkyvanesView> mView;
+    QOpenGLContext mContext;
+    std::unique_ptr<WindowGLSurface> mSurface;
+    std::unique_ptr<FpsOverlaySurface> mOverlay;
+    std::unique_ptr<FrameClock> mClock;
+    QTimer mForeignWatch;
+};
