@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "host/DefaultsCommand.h"
-#include "host/EmptyListReason.h"
 #include "host/SettingsSchema.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
+#include "saver/SkyvanesView.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <sstream>
 
-TEST(SettingsArguments, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
+TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
 {
     ScopedPreferences preferences;
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
@@ -40,7 +41,7 @@ TEST(SettingsArguments, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsI
     EXPECT_EQ(store.integerForKey(SettingsKey::ImageLimit), 4);
 }
 
-TEST(SettingsArguments, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
+TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
 {
     ScopedPreferences preferences;
     struct Row {
@@ -64,30 +65,24 @@ TEST(SettingsArguments, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
     EXPECT_EQ(err.str(), "") << "other domains hold other keys";
 }
 
-TEST(SettingsArguments, AnEmptySourceIsExplained)
+TEST(SettingsSchema, TheSettingsDialogOffersKnownKeysAtTheirRegisteredDefaults)
 {
     ScopedPreferences preferences;
-    TemporaryFolder folder;
-    std::ofstream(folder.path() / "file.jpg") << "x";
-    std::ofstream(folder.path() / "bad.savedSearch") << "not a list";
+    SkyvanesView::initialize();
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-    struct Row {
-        int source;
-        std::string folder;
-        std::string reason;
-    };
-    const std::string base = folder.path().string();
-    for (const Row& row : std::vector<Row> {
-             { 1, base, "" },
-             { 1, base + "/gone", "The picture folder " + base + "/gone does not exist." },
-             { 1, "~/Pictures", "The picture folder ~/Pictures does not exist (write the full path: '~' is not expanded)." },
-             { 1, base + "/file.jpg", "The picture folder " + base + "/file.jpg is not a folder." },
-             { 1, base + "/bad.savedSearch", "The saved search " + base + "/bad.savedSearch cannot be read." },
-             { 1, "", "No picture folder is set (ImageDir)." },
-             { 0, base, "The photo library is not found." },
-             { 5, base, "The picture source 5 is not one of 0, 1 and 2." } }) {
-        store.setArgumentDomain({ { SettingsKey::Source, row.source }, { SettingsKey::ImageDir, row.folder } });
-        EXPECT_EQ(EmptyListReason::find().value_or(""), row.reason) << row.folder;
+    std::ifstream in(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
+    const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::regex argument(R"re(arg(?:-set|-unset)?="-([A-Za-z]+) ([^"]*)"(?:[^>]*default="([0-9.]+)")?)re");
+    int numbers = 0;
+    for (auto match = std::sregex_iterator(xml.begin(), xml.end(), argument); match != std::sregex_iterator(); ++match) {
+        const std::string key = (*match)[1];
+        const SettingSpec* spec = SettingsSchema::find(key);
+        ASSERT_TRUE(spec) << key;
+        EXPECT_TRUE((*match)[2] == "%" || SettingsSchema::parse(*spec, (*match)[2])) << key;
+        if ((*match)[3].matched) {
+            EXPECT_EQ(store.floatForKey(key), std::stof((*match)[3])) << key;
+            ++numbers;
+        }
     }
-    store.setArgumentDomain({});
+    EXPECT_EQ(numbers, 3);
 }
