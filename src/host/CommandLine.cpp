@@ -218,7 +218,7 @@ std::string CommandLine::usage()
            "\n"
            "Where to draw (one of):\n"
            "  --window              in a window of its own (the default)\n"
-           "  --fullscreen          full screen\n"
+           "  --fullscreen          full screen, on every screen\n"
            "  --root                on $XSCREENSAVER_WINDOW, else the root window (xscreensaver, xsecurelock)\n"
            "  --window-id ID        inside the X window ID (hex 0x... or decimal), following its size\n"
            "  --snapshot FILE.png   draw offscreen and write the last frame to FILE.png, then exit\n"
