@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
@@ -65,24 +64,43 @@ TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
     EXPECT_EQ(err.str(), "") << "other domains hold other keys";
 }
 
+namespace {
+std::optional<std::string> attribute(const std::string& tag, const std::string& name)
+{
+    const auto at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos)
+        return std::nullopt;
+    const auto begin = at + name.size() + 3;
+    return tag.substr(begin, tag.find('"', begin) - begin);
+}
+}
+
 TEST(SettingsSchema, TheSettingsDialogOffersKnownKeysAtTheirRegisteredDefaults)
 {
     ScopedPreferences preferences;
     SkyvanesView::initialize();
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
     std::ifstream in(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
-    const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::regex argument(R"re(arg(?:-set|-unset)?="-([A-Za-z]+) ([^"]*)"(?:[^>]*default="([0-9.]+)")?)re");
-    int numbers = 0;
-    for (auto match = std::sregex_iterator(xml.begin(), xml.end(), argument); match != std::sregex_iterator(); ++match) {
-        const std::string key = (*match)[1];
-        const SettingSpec* spec = SettingsSchema::find(key);
-        ASSERT_TRUE(spec) << key;
-        EXPECT_TRUE((*match)[2] == "%" || SettingsSchema::parse(*spec, (*match)[2])) << key;
-        if ((*match)[3].matched) {
-            EXPECT_EQ(store.floatForKey(key), std::stof((*match)[3])) << key;
-            ++numbers;
+    std::string tag;
+    int settings = 0, numbers = 0;
+    while (std::getline(in, tag, '<')) {
+        for (const char* name : { "arg", "arg-set", "arg-unset" }) {
+            const auto value = attribute(" " + tag, name);
+            if (!value || *value == "-fps" || value->starts_with("--"))
+                continue;
+            const auto space = value->find(' ');
+            const std::string key = value->substr(1, space - 1);
+            const std::string given = value->substr(space + 1);
+            const SettingSpec* spec = SettingsSchema::find(key);
+            ASSERT_TRUE(spec) << key;
+            EXPECT_TRUE(given == "%" || SettingsSchema::parse(*spec, given)) << key;
+            ++settings;
+            if (const auto fallback = attribute(" " + tag, "default")) {
+                EXPECT_EQ(store.floatForKey(key), std::stof(*fallback)) << key;
+                ++numbers;
+            }
         }
     }
+    EXPECT_EQ(settings, 11);
     EXPECT_EQ(numbers, 3);
 }
