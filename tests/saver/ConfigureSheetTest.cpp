@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 namespace {
 
@@ -101,7 +102,12 @@ protected:
         return *found;
     }
 
-    QFileDialog* visibleChooser()
+    QFileDialog* openChooser()
+    {
+        part<QPushButton>("mButtonChoose").click();
+        return visibleChooser();
+    }
+    static QFileDialog* visibleChooser()
     {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* chooser = qobject_cast<QFileDialog*>(widget); chooser && chooser->isVisible())
@@ -129,21 +135,16 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
     for (const Row& row : { Row { { "Trips", "Library", "Cats" }, "Library" }, Row { { "Trips", "Cats" }, "Cats" } }) {
         installLibrary(row.albums);
         open();
-        EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), std::string(std::getenv("HOME")) + "/Pictures");
-        EXPECT_TRUE(part<QCheckBox>("mSwitchRecursive").isChecked());
-        EXPECT_EQ(part<QSlider>("mSliderActive").value(), 8);
-        EXPECT_EQ(part<QSlider>("mSliderDetail").value(), 3);
-        EXPECT_EQ(part<QLabel>("mSliderDetailValue").text(), "256 px");
-        EXPECT_TRUE(part<QRadioButton>("sourceFolder").isChecked());
-        EXPECT_EQ(part<QComboBox>("mPopupAlbum").currentText().toStdString(), row.shownAlbum);
-        EXPECT_EQ(part<QComboBox>("mPopupAlbum").itemText(0), "Cats") << "albums are sorted";
-        EXPECT_TRUE(part<QRadioButton>("orderInList").isChecked());
-        EXPECT_TRUE(part<QRadioButton>("styleFading").isChecked());
-        EXPECT_EQ(part<QSlider>("mSliderFlightSpeed").value(), 100);
-        EXPECT_FALSE(part<QSlider>("mSliderFlightSpeed").isEnabled());
-        EXPECT_EQ(part<QPushButton>("mSwatchBackground").accessibleDescription(), "#000000");
-        EXPECT_EQ(part<QLabel>("mFieldVersion").text().toStdString(), kSkyvanesVersion);
-        EXPECT_TRUE(part<QRadioButton>("sourceAlbum").isEnabled());
+        const auto checked = [this](const char* name) { return part<QAbstractButton>(name).isChecked(); };
+        EXPECT_EQ(std::tuple(part<QLineEdit>("mFieldPath").text().toStdString(), part<QSlider>("mSliderActive").value(),
+                      part<QSlider>("mSliderDetail").value(), part<QLabel>("mSliderDetailValue").text().toStdString(),
+                      part<QComboBox>("mPopupAlbum").currentText().toStdString(), part<QComboBox>("mPopupAlbum").itemText(0).toStdString(),
+                      part<QSlider>("mSliderFlightSpeed").value(), part<QPushButton>("mSwatchBackground").accessibleDescription().toStdString(),
+                      part<QLabel>("mFieldVersion").text().toStdString()),
+            std::tuple(std::string(std::getenv("HOME")) + "/Pictures", 8, 3, std::string("256 px"), row.shownAlbum, std::string("Cats"), 100,
+                std::string("#000000"), std::string(kSkyvanesVersion)));
+        EXPECT_TRUE(checked("mSwitchRecursive") && checked("sourceFolder") && checked("orderInList") && checked("styleFading"));
+        EXPECT_TRUE(!part<QSlider>("mSliderFlightSpeed").isEnabled() && part<QRadioButton>("sourceAlbum").isEnabled());
         EXPECT_FALSE(settings().hasPersistentDomain()) << "opening writes nothing";
     }
 }
@@ -156,23 +157,18 @@ TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
     open();
     struct Row {
         const char* cell;
-        bool album;
-        bool folder;
+        bool album, folder, speed;
     };
-    // The stored artwork source comes first, as the opening left it.
-    for (const Row& row : { Row { "sourceArtwork", false, false }, Row { "sourceAlbum", true, false }, Row { "sourceFolder", false, true },
-             Row { "sourceArtwork", false, false } }) {
+    // The stored artwork source and flying style come first, as the opening left them.
+    for (const Row& row : { Row { "sourceArtwork", false, false, true }, Row { "sourceAlbum", true, false, true }, Row { "sourceFolder", false, true, true },
+             Row { "styleFading", false, true, false }, Row { "sourceArtwork", false, false, false }, Row { "styleFlying", false, false, true } }) {
         part<QRadioButton>(row.cell).click();
         EXPECT_TRUE(part<QRadioButton>(row.cell).isChecked()) << row.cell;
         EXPECT_EQ(part<QComboBox>("mPopupAlbum").isEnabled(), row.album) << row.cell;
+        EXPECT_EQ(part<QSlider>("mSliderFlightSpeed").isEnabled(), row.speed) << row.cell;
         for (const char* name : { "mFieldPath", "mSwitchRecursive", "mButtonChoose" })
             EXPECT_EQ(part<QWidget>(name).isEnabled(), row.folder) << row.cell << " " << name;
     }
-    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").isEnabled()) << "the stored flying style";
-    part<QRadioButton>("styleFading").click();
-    EXPECT_FALSE(part<QSlider>("mSliderFlightSpeed").isEnabled());
-    part<QRadioButton>("styleFlying").click();
-    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").isEnabled());
 }
 
 TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder)
@@ -183,25 +179,20 @@ TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder
     settings().setObject(PropertyValue(stored), SettingsKey::ImageDir);
     open();
 
-    part<QPushButton>("mButtonChoose").click();
-    QFileDialog* chooser = visibleChooser();
+    QFileDialog* chooser = openChooser();
     ASSERT_TRUE(chooser);
     EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored);
     chooser->reject();
     EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), stored) << "cancelled";
     EXPECT_FALSE(visibleChooser());
 
-    part<QPushButton>("mButtonChoose").click();
-    chooser = visibleChooser();
-    ASSERT_TRUE(chooser);
+    ASSERT_TRUE(chooser = openChooser());
     chooser->selectFile(QString::fromStdString(chosen));
     static_cast<QDialog*>(chooser)->accept();
     EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), chosen);
     EXPECT_EQ(::stored(SettingsKey::ImageDir), stored) << "the store waits for the close";
 
-    part<QPushButton>("mButtonChoose").click();
-    chooser = visibleChooser();
-    ASSERT_TRUE(chooser);
+    ASSERT_TRUE(chooser = openChooser());
     EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored) << "not the folder just chosen";
     chooser->reject();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -210,15 +201,15 @@ TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder
 TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
 {
     installLibrary({ "Cats", "Library" });
+    const auto press = [](Qt::Key which) {
+        return [which](QWidget& sheet) {
+            QKeyEvent key(QEvent::KeyPress, which, Qt::NoModifier);
+            QApplication::sendEvent(&sheet, &key);
+        };
+    };
     const std::function<void(QWidget&)> closers[] = {
-        [](QWidget& sheet) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QApplication::sendEvent(&sheet, &key);
-        },
-        [](QWidget& sheet) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(&sheet, &key);
-        },
+        press(Qt::Key_Return),
+        press(Qt::Key_Escape),
         [](QWidget& sheet) { sheet.close(); },
         [this](QWidget&) { part<QPushButton>("closeButton").click(); },
     };
@@ -240,45 +231,32 @@ TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
 
         EXPECT_EQ(mSheetsEnded, ++ended);
         EXPECT_FALSE(sheet.isVisible());
-        EXPECT_EQ(stored(SettingsKey::ImageDir), "/srv/photos");
-        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageLimit), 32);
-        EXPECT_EQ(settings().integerForKey(SettingsKey::Detail), 0);
-        EXPECT_EQ(settings().integerForKey(SettingsKey::Source), 2);
-        EXPECT_FALSE(settings().boolForKey(SettingsKey::SubDirs));
+        EXPECT_EQ(std::tuple(stored(SettingsKey::ImageDir), settings().integerForKey(SettingsKey::ImageLimit), settings().integerForKey(SettingsKey::Detail),
+                      settings().integerForKey(SettingsKey::Source), settings().boolForKey(SettingsKey::SubDirs), settings().integerForKey(SettingsKey::ImageOrder),
+                      settings().integerForKey(SettingsKey::ImageStyle), settings().floatForKey(SettingsKey::FlightSpeed), stored(SettingsKey::Album)),
+            std::tuple(std::string("/srv/photos"), 32, 0, 2, false, 1, 1, 400.0f, std::string("Cats")));
         EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), Color {});
-        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageOrder), 1);
-        EXPECT_EQ(settings().integerForKey(SettingsKey::ImageStyle), 1);
-        EXPECT_EQ(settings().floatForKey(SettingsKey::FlightSpeed), 400.0f);
-        EXPECT_EQ(stored(SettingsKey::Album), "Cats");
         EXPECT_EQ(settings().persistentDomain().count(SettingsKey::FrameRate), 0u) << "no control, never written";
     }
 }
 
-TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsAndTheAlbumIsKept)
+TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsTheAlbumIsKeptAndASecondCallGivesTheSameWindow)
 {
     settings().setInteger(2, SettingsKey::Source);
     settings().setObject(PropertyValue("Holidays"), SettingsKey::Album);
     settings().setColor(Color { 0.1f, 0.2f, 0.3f, 1.0f }, SettingsKey::BackColor);
     open();
-    EXPECT_FALSE(part<QRadioButton>("sourceAlbum").isEnabled());
-    EXPECT_TRUE(part<QRadioButton>("sourceFolder").isChecked());
-    EXPECT_EQ(part<QComboBox>("mPopupAlbum").count(), 0);
-    EXPECT_TRUE(part<QLineEdit>("mFieldPath").isEnabled());
-
-    part<QPushButton>("closeButton").click();
-    EXPECT_EQ(stored(SettingsKey::Album), "Holidays");
-    EXPECT_EQ(settings().integerForKey(SettingsKey::Source), 1);
-    EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
-}
-
-TEST_F(ConfigureSheetTest, ASecondCallReturnsTheSameWindowAsItWasLeft)
-{
-    open();
+    EXPECT_TRUE(!part<QRadioButton>("sourceAlbum").isEnabled() && part<QRadioButton>("sourceFolder").isChecked()
+        && part<QComboBox>("mPopupAlbum").count() == 0 && part<QLineEdit>("mFieldPath").isEnabled());
     Window* first = mView->configureSheet();
     part<QSlider>("mSliderActive").setValue(20);
     settings().setInteger(5, SettingsKey::ImageLimit);
     EXPECT_EQ(mView->configureSheet(), first);
-    EXPECT_EQ(part<QSlider>("mSliderActive").value(), 20);
+    EXPECT_EQ(part<QSlider>("mSliderActive").value(), 20) << "as it was left";
+
+    part<QPushButton>("closeButton").click();
+    EXPECT_EQ(std::pair(stored(SettingsKey::Album), settings().integerForKey(SettingsKey::Source)), std::pair(std::string("Holidays"), 1));
+    EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
 }
 
 TEST_F(ConfigureSheetTest, AnUnloadableFileGivesNoWindowUntilItLoads)
