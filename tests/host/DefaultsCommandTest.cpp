@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 namespace {
@@ -29,22 +28,23 @@ TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
     ScopedPreferences preferences;
     const std::string domain = "org.skyvanes.cmd1";
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
-    const std::pair<std::vector<std::string>, std::function<bool()>> rows[] = {
-        { { "ImageDir", "/home/me/Photos" }, [&] { return *store.objectForKey("ImageDir")->string() == "/home/me/Photos"; } },
-        { { "ImageLimit", "-int", "12" }, [&] { return store.integerForKey("ImageLimit") == 12; } },
-        { { "FlightSpeed", "-float", "250.5" }, [&] { return store.floatForKey("FlightSpeed") == 250.5f; } },
-        { { "SubDirs", "-bool", "NO" }, [&] { return !store.boolForKey("SubDirs"); } },
-        { { "B", "-bool", "YES" }, [&] { return store.boolForKey("B"); } },
-        { { "B2", "-bool", "true" }, [&] { return store.boolForKey("B2"); } },
-        { { "B3", "-bool", "1" }, [&] { return store.boolForKey("B3"); } },
-        { { "BackColor", "-color", "#336699" }, [&] { return store.colorForKey("BackColor")->toHex() == "#336699FF"; } },
+    const std::pair<std::vector<std::string>, PropertyValue> rows[] = {
+        { { "ImageDir", "/home/me/Photos" }, PropertyValue("/home/me/Photos") },
+        { { "ImageLimit", "-int", "12" }, PropertyValue(12) },
+        { { "FlightSpeed", "-float", "250.5" }, PropertyValue(250.5) },
+        { { "SubDirs", "-bool", "NO" }, PropertyValue(false) },
+        { { "B", "-bool", "YES" }, PropertyValue(true) },
+        { { "B2", "-bool", "true" }, PropertyValue(true) },
+        { { "B3", "-bool", "1" }, PropertyValue(true) },
     };
     for (const auto& [arguments, stored] : rows) {
         std::vector<std::string> command { "write", domain };
         command.insert(command.end(), arguments.begin(), arguments.end());
         ASSERT_EQ(run(command).status, 0) << arguments[0];
-        EXPECT_TRUE(stored()) << arguments[0];
+        EXPECT_EQ(store.objectForKey(arguments[0]), stored) << arguments[0];
     }
+    ASSERT_EQ(run({ "write", domain, "BackColor", "-color", "#336699" }).status, 0);
+    EXPECT_EQ(store.colorForKey("BackColor")->toHex(), "#336699FF");
     const auto read = run({ "read", domain, "ImageLimit" });
     EXPECT_TRUE(read.status == 0 && read.out == "12\n");
 }
@@ -82,13 +82,11 @@ TEST(DefaultsCommand, DeletesKeysAndDomainsAndReportsWhatIsMissing)
 {
     ScopedPreferences preferences;
     const std::string domain = "org.skyvanes.cmd3";
-    EXPECT_NE(run({ "read", domain }).status, 0);
-    EXPECT_NE(run({ "delete", domain }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "A", "1" }).status, 0);
-    ASSERT_EQ(run({ "write", domain, "B", "2" }).status, 0);
-    EXPECT_NE(run({ "read", domain, "C" }).status, 0);
-    EXPECT_NE(run({ "delete", domain, "C" }).status, 0);
-    EXPECT_EQ(run({ "delete", domain, "A" }).status, 0);
+    const auto status = [&](std::vector<std::string> arguments) { return run(arguments).status; };
+    EXPECT_TRUE(status({ "read", domain }) && status({ "delete", domain })) << "no domain yet";
+    ASSERT_FALSE(status({ "write", domain, "A", "1" }) || status({ "write", domain, "B", "2" }));
+    EXPECT_TRUE(status({ "read", domain, "C" }) && status({ "delete", domain, "C" })) << "no such key";
+    EXPECT_EQ(status({ "delete", domain, "A" }), 0);
     EXPECT_EQ(run({ "read", domain }).out, "{\n    B = \"2\";\n}\n");
     EXPECT_EQ(run({ "delete", domain }).status, 0);
     EXPECT_FALSE(std::filesystem::exists(preferences.folder() / (domain + ".plist")));

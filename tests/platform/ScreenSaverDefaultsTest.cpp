@@ -5,25 +5,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 // Each test gets its own domain name, since store objects live for the whole process.
-ScreenSaverDefaults& freshStore()
-{
-    static int counter = 0;
-    return ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.test" + std::to_string(++counter));
-}
-
-}
-
-TEST(ScreenSaverDefaults, StoredValueWinsOverRegisteredAndRemovalBringsTheDefaultBack)
-{
+class ScreenSaverDefaultsTest : public ::testing::Test {
+protected:
     ScopedPreferences preferences;
-    auto& store = freshStore();
+    ScreenSaverDefaults& store = ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.test" + std::to_string(++counter));
+    static inline int counter = 0;
+};
+
+}
+
+TEST_F(ScreenSaverDefaultsTest, StoredValueWinsOverRegisteredAndRemovalBringsTheDefaultBack)
+{
     store.registerDefaults({ { "Limit", PropertyValue(8) }, { "Speed", PropertyValue(100.0) } });
     EXPECT_EQ(store.integerForKey("Limit"), 8);
 
@@ -34,42 +33,32 @@ TEST(ScreenSaverDefaults, StoredValueWinsOverRegisteredAndRemovalBringsTheDefaul
 
     // Registration is only a fallback: nothing of it reaches the file.
     ASSERT_TRUE(store.setBool(true, "Other"));
-    auto onDisk = PropertyList::readFile(store.path());
-    ASSERT_TRUE(onDisk && onDisk->dictionary());
-    EXPECT_FALSE(onDisk->find("Limit"));
-    EXPECT_FALSE(onDisk->find("Speed"));
-    EXPECT_TRUE(onDisk->find("Other"));
+    EXPECT_EQ(PropertyList::readFile(store.path()), PropertyValue(PropertyDictionary { { "Other", PropertyValue(true) } }));
 }
 
-TEST(ScreenSaverDefaults, TypedReadersConvertBetweenKindsAndReadAbsentKeysAsZeroNoAndNothing)
+TEST_F(ScreenSaverDefaultsTest, TypedReadersConvertBetweenKindsAndReadAbsentKeysAsZeroNoAndNothing)
 {
-    ScopedPreferences preferences;
-    auto& store = freshStore();
     store.setFloat(2.75f, "F");
     store.setObject(PropertyValue("42"), "S");
     store.setObject(PropertyValue("YES"), "Yes");
-    EXPECT_TRUE(store.integerForKey("F") == 2 && store.boolForKey("F"));
-    EXPECT_TRUE(store.integerForKey("S") == 42 && store.floatForKey("S") == 42.0f);
-    EXPECT_TRUE(store.boolForKey("Yes"));
-    EXPECT_TRUE(store.integerForKey("Missing") == 0 && !store.boolForKey("Missing") && store.floatForKey("Missing") == 0.0f);
+    EXPECT_EQ(std::tuple(store.integerForKey("F"), store.boolForKey("F"), store.integerForKey("S"), store.floatForKey("S"), store.boolForKey("Yes")),
+        std::tuple(2, true, 42, 42.0f, true));
+    EXPECT_EQ(std::tuple(store.integerForKey("Missing"), store.boolForKey("Missing"), store.floatForKey("Missing")), std::tuple(0, false, 0.0f));
     EXPECT_FALSE(store.objectForKey("Missing") || store.dataForKey("Missing") || store.colorForKey("Missing"));
 }
 
-TEST(ScreenSaverDefaults, ColourComesBackExactlyAndNilRemovesIt)
+TEST_F(ScreenSaverDefaultsTest, ColourComesBackExactlyAndNilRemovesIt)
 {
-    ScopedPreferences preferences;
-    auto& store = freshStore();
     const Color odd { 0.1f, 1.0f / 3.0f, 0.987654f, 0.5f };
     ASSERT_TRUE(store.setColor(odd, "Back"));
     // Read through a fresh parse of the file, not only the cache.
-    auto onDisk = PropertyList::readFile(store.path());
-    ASSERT_TRUE(onDisk);
+    const auto onDisk = PropertyList::readFile(store.path());
+    ASSERT_TRUE(onDisk && onDisk->find("Back") && onDisk->find("Back")->data());
     EXPECT_EQ(Color::unarchiveFromData(*onDisk->find("Back")->data()), odd);
     EXPECT_EQ(store.colorForKey("Back"), odd);
 
     ASSERT_TRUE(store.setColor(std::nullopt, "Back"));
-    EXPECT_FALSE(store.colorForKey("Back"));
-    EXPECT_FALSE(store.objectForKey("Back"));
+    EXPECT_FALSE(store.colorForKey("Back") || store.objectForKey("Back"));
 
     store.setObject(PropertyValue(PropertyData { 1, 2, 3 }), "NotAColour");
     EXPECT_FALSE(store.colorForKey("NotAColour"));

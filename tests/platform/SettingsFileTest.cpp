@@ -29,12 +29,13 @@ int defaults(std::vector<std::string> arguments)
     return DefaultsCommand::run(arguments, out, err);
 }
 
-// Each case gets its own domain, since store objects live for the whole process.
-std::string freshDomain()
-{
-    static int counter = 0;
-    return "org.skyvanes.file" + std::to_string(++counter);
-}
+// A settings folder and a domain of its own, since store objects live for the whole process.
+struct Fresh {
+    ScopedPreferences preferences;
+    std::string domain = "org.skyvanes.file" + std::to_string(++counter);
+    fs::path file = (fs::create_directories(preferences.folder()), preferences.folder() / (domain + ".plist"));
+    static inline int counter = 0;
+};
 
 std::vector<std::string> namesIn(const fs::path& folder)
 {
@@ -83,10 +84,8 @@ TEST(SettingsFile, SettingsThatCannotBeReadAreNeverReplaced)
     for (const bool rootsFile : { true, false }) {
         if (rootsFile && ::geteuid() != 0)
             continue;
-        ScopedPreferences preferences;
-        const std::string domain = freshDomain();
-        fs::create_directories(preferences.folder());
-        const fs::path file = preferences.folder() / (domain + ".plist");
+        Fresh fresh;
+        const auto& [preferences, domain, file] = fresh;
         if (rootsFile) {
             std::ofstream(file) << kSettings;
             ::chmod(file.c_str(), 0600);
@@ -120,10 +119,8 @@ TEST(SettingsFile, WhatIsNoSettingsFileIsReadAsNothingAndNeverReplaced)
         { "a loop of links", [](const fs::path& p) { fs::create_symlink(p.filename(), p); } },
     };
     for (const auto& [what, make] : cases) {
-        ScopedPreferences preferences;
-        const std::string domain = freshDomain();
-        fs::create_directories(preferences.folder());
-        const fs::path file = preferences.folder() / (domain + ".plist");
+        Fresh fresh;
+        const auto& [preferences, domain, file] = fresh;
         make(file);
         const auto before = namesIn(preferences.folder());
         LogCapture log;
@@ -141,10 +138,8 @@ TEST(SettingsFile, WhatIsNoSettingsFileIsReadAsNothingAndNeverReplaced)
 
 TEST(SettingsFile, OnlyAWriteMovesDamageAsideAndEachCopyIsKept)
 {
-    ScopedPreferences preferences;
-    const std::string domain = freshDomain();
-    fs::create_directories(preferences.folder());
-    const fs::path file = preferences.folder() / (domain + ".plist");
+    Fresh fresh;
+    const auto& [preferences, domain, file] = fresh;
     const std::string huge = kSettings + std::string(std::size_t { 4 } << 20, ' ');
     const std::vector<std::string> damage { "<?xml version=\"1.0\"?><plist><dict><key>Back", huge, "" };
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
@@ -165,10 +160,8 @@ TEST(SettingsFile, OnlyAWriteMovesDamageAsideAndEachCopyIsKept)
 
 TEST(SettingsFile, AByteOrderMarkIsNoDamage)
 {
-    ScopedPreferences preferences;
-    const std::string domain = freshDomain();
-    fs::create_directories(preferences.folder());
-    const fs::path file = preferences.folder() / (domain + ".plist");
+    Fresh fresh;
+    const auto& [preferences, domain, file] = fresh;
     std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF" << kSettings;
     EXPECT_EQ(defaults({ "read", domain }), 0);
     EXPECT_EQ(ScreenSaverDefaults::defaultsForModuleWithName(domain).integerForKey("ImageLimit"), 7);
@@ -177,13 +170,11 @@ TEST(SettingsFile, AByteOrderMarkIsNoDamage)
 
 TEST(SettingsFile, AWriteGoesThroughLinksAndSweepsUpKilledWritersTemporaries)
 {
-    ScopedPreferences preferences;
-    const std::string domain = freshDomain();
-    fs::create_directories(preferences.folder());
+    Fresh fresh;
+    const auto& [preferences, domain, file] = fresh;
     const fs::path dotfiles = preferences.folder().parent_path() / "dotfiles";
     fs::create_directories(dotfiles);
     std::ofstream(dotfiles / "skyvanes.xml") << kSettings;
-    const fs::path file = preferences.folder() / (domain + ".plist");
     fs::create_symlink("../dotfiles/skyvanes.xml", file);
     // What writers killed mid-write leave, and names that only look alike.
     for (const char* name : { "skyvanes.xml.tmp-a1B2c3", "skyvanes.xml.tmp-ZZZZZZ" })
