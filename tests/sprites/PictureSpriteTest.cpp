@@ -151,9 +151,8 @@ protected:
 TEST(PictureSprite, ATextureOfNoSizeIsRefused)
 {
     RecordingParent parent;
-    EXPECT_FALSE(Lumivel::lumivelWithTexture(namelessTexture({ 0, 0 }), parent.area, parent));
-    EXPECT_FALSE(Skyvane::skyvaneWithTexture(namelessTexture({ 0, 0 }), parent.area, parent));
-    EXPECT_FALSE(Skyvane::skyvaneWithTexture(nullptr, parent.area, parent));
+    EXPECT_FALSE(Lumivel::lumivelWithTexture(namelessTexture({ 0, 0 }), parent.area, parent)
+        || Skyvane::skyvaneWithTexture(namelessTexture({ 0, 0 }), parent.area, parent) || Skyvane::skyvaneWithTexture(nullptr, parent.area, parent));
     EXPECT_TRUE(Lumivel::lumivelWithTexture(namelessTexture({ 0, 7 }), parent.area, parent)) << "one side is enough";
 }
 
