@@ -29,12 +29,8 @@ const char* const kLibraryFile = R"(<?xml version="1.0" encoding="UTF-8"?>
     <key>List of Albums</key>
     <array>
         <dict>
-            <key>AlbumName</key><string>Library</string>
-            <key>Master</key><true/>
-            <key>KeyList</key>
-            <array>
-                <string>7</string><string>3</string><string>12</string>
-            </array>
+            <key>AlbumName</key><string>Library</string><key>Master</key><true/>
+            <key>KeyList</key><array><string>7</string><string>3</string><string>12</string></array>
         </dict>
         <dict><key>AlbumName</key><string>Trips</string><key>Album Type</key><string>Folder</string><key>KeyList</key><array/></dict>
         <dict><key>AlbumName</key><string>Zoo</string><key>Parent</key><integer>2</integer><key>KeyList</key><array><string>12</string><string>7</string></array></dict>
@@ -45,11 +41,8 @@ const char* const kLibraryFile = R"(<?xml version="1.0" encoding="UTF-8"?>
     <array><dict><key>RollName</key><string>Roll 1</string><key>KeyList</key><array><string>3</string></array></dict></array>
     <key>Master Image List</key>
     <dict>
-        <key>3</key>
-        <dict>
-            <key>DateAsTimerInterval</key><real>158000000.5</real>
-            <key>ImagePath</key><string>/pics/Anne&apos;s &quot;best&quot; &lt;3&gt; &amp; more.jpg</string>
-        </dict>
+        <key>3</key><dict><key>DateAsTimerInterval</key><real>158000000.5</real>
+            <key>ImagePath</key><string>/pics/Anne&apos;s &quot;best&quot; &lt;3&gt; &amp; more.jpg</string></dict>
         <key>7</key><dict><key>ImagePath</key><string>/pics/caf&#xE9; cr&#232;me.jpg</string></dict>
         <key>12</key><dict><key>ImagePath</key><string><![CDATA[/pics/a&b.jpg]]></string></dict>
     </dict>
@@ -71,12 +64,12 @@ protected:
     }
 
     // The photo library's preferences in the settings folder, or in a home carried over.
-    void pointAtLibrary(const std::string& root, const std::filesystem::path& folder)
+    void pointAtLibrary(const std::string& root, const std::filesystem::path& folder, const char* prefix = "")
     {
         std::filesystem::create_directories(folder);
-        std::ofstream(folder / "com.apple.iPhoto.plist") << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(root) } }));
+        std::ofstream(folder / "com.apple.iPhoto.plist") << prefix << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(root) } }));
     }
-    void pointAtLibrary(const std::string& root) { pointAtLibrary(root, mPreferences.folder()); }
+    void pointAtLibrary(const std::string& root, const char* prefix = "") { pointAtLibrary(root, mPreferences.folder(), prefix); }
 
     Strings albumPaths(const std::string& album)
     {
@@ -109,8 +102,7 @@ TEST_F(AlbumDataTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResol
     ASSERT_TRUE(data);
     EXPECT_EQ(AlbumData::iPhotoAlbumNames(*data), (Strings { "Library", "Trips", "Zoo", "Zoo", "apple" }));
     const PropertyArray* trips = AlbumData::iPhotoKeyListForAlbum(*data, "Trips");
-    EXPECT_TRUE(trips && trips->empty()) << "an empty key list is an empty album, not none";
-    EXPECT_EQ(AlbumData::iPhotoKeyListForAlbum(*data, "apple"), nullptr);
+    EXPECT_TRUE(trips && trips->empty() && !AlbumData::iPhotoKeyListForAlbum(*data, "apple")) << "an empty key list is an empty album, not none";
 
     // The same library saved as a binary property list.
     plist_t tree = nullptr;
@@ -139,8 +131,7 @@ TEST_F(AlbumDataTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
 
     // Some editors begin both files with a byte-order mark.
     mLibrary.write("AlbumData.xml", "\xEF\xBB\xBF" + std::string(kLibraryFile));
-    std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << "\xEF\xBB\xBF"
-        << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(mLibrary.path().string()) } }));
+    pointAtLibrary(mLibrary.path().string(), "\xEF\xBB\xBF");
     EXPECT_EQ(albumPaths("Zoo"), (Strings { kAB, kCafe })) << "a byte-order mark";
 
     std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << PropertyList::toXML(PropertyValue(PropertyDictionary {}));
@@ -173,8 +164,7 @@ TEST_F(AlbumDataTest, WrongTypesAnywhereCountAsMissingAndNeverStopTheRest)
 
     const auto noMaster = parsed("<plist><dict><key>Master Image List</key><array/></dict></plist>");
     ASSERT_TRUE(noMaster);
-    EXPECT_EQ(AlbumData::imagePathsForKeys(*noMaster, *odd), Strings {});
-    EXPECT_EQ(AlbumData::iPhotoAlbumNames(*noMaster), Strings {});
+    EXPECT_TRUE(AlbumData::imagePathsForKeys(*noMaster, *odd).empty() && AlbumData::iPhotoAlbumNames(*noMaster).empty());
 }
 
 TEST_F(AlbumDataTest, DamagedOrHostileAlbumFilesGiveNothingWithoutCrashingOrHanging)

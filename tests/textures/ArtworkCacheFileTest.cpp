@@ -16,11 +16,6 @@ std::string cacheFile(std::uint32_t headerLength, std::uint32_t dataOffset, cons
     return word(headerLength) + std::string(headerLength - 4, 'h') + "item" + word(0) + word(dataOffset) + std::string(dataOffset - 12, 'r') + picture;
 }
 
-bool hasPicture(const std::string& file)
-{
-    return ArtworkCacheFile::pictureIn(bytesOf(file)).has_value();
-}
-
 TEST(ArtworkCacheFile, PictureStartsAtHeaderLengthPlusDataOffsetAndHeadersPointingOutsideGiveNothing)
 {
     const std::string file = cacheFile(16, 24, "PICTURE");
@@ -29,13 +24,13 @@ TEST(ArtworkCacheFile, PictureStartsAtHeaderLengthPlusDataOffsetAndHeadersPointi
     EXPECT_TRUE(picture->data() == bytesOf(file).data() + 40 && picture->size() == 7u);
 
     const std::string good = cacheFile(16, 24, "P");
-    EXPECT_FALSE(hasPicture(std::string("\0\0\0", 3)));
-    EXPECT_FALSE(hasPicture(good.substr(0, 27))) << "shorter than H + 12";
-    EXPECT_TRUE(hasPicture(good.substr(0, 28) + std::string(20, 'x'))) << "exactly long enough";
-    EXPECT_FALSE(hasPicture(good.substr(0, 40))) << "empty picture";
-    // Values near 2^32 must not wrap around into the file.
-    EXPECT_FALSE(hasPicture(word(0xFFFFFFF8) + std::string(40, 'x')));
-    EXPECT_FALSE(hasPicture(word(4) + std::string(8, 'h') + word(0xFFFFFFFC) + std::string(40, 'x')));
+    // Too short, shorter than H + 12, exactly long enough, an empty picture, then values
+    // near 2^32 that must not wrap around into the file.
+    const std::pair<std::string, bool> rows[] = { { std::string("\0\0\0", 3), false }, { good.substr(0, 27), false },
+        { good.substr(0, 28) + std::string(20, 'x'), true }, { good.substr(0, 40), false }, { word(0xFFFFFFF8) + std::string(40, 'x'), false },
+        { word(4) + std::string(8, 'h') + word(0xFFFFFFFC) + std::string(40, 'x'), false } };
+    for (const auto& [file, found] : rows)
+        EXPECT_EQ(ArtworkCacheFile::pictureIn(bytesOf(file)).has_value(), found) << file.size() << " bytes";
 }
 
 using ArtworkTexture = GLTest;

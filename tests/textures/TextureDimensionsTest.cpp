@@ -4,6 +4,7 @@
 #include "textures/TextureDimensions.h"
 
 #include <climits>
+#include <tuple>
 
 namespace {
 
@@ -64,13 +65,11 @@ TEST_F(TextureDimensions, FittedSizeTextureEdgesAndSpanFollowTheDetail)
         Size dimensions, span;
         const GLuint name = generateTextureDimensions(image, &dimensions, &span);
         ASSERT_NE(name, 0u);
-        EXPECT_EQ(dimensions, row.fitted);
-        EXPECT_EQ(span, row.span);
-        EXPECT_EQ(image.resizes, row.fitted == row.picture ? 0 : 1);
         GLint width = 0, height = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        EXPECT_TRUE(width == row.textureWidth && height == row.textureHeight) << width << " x " << height;
+        EXPECT_EQ(std::tuple(dimensions, span, image.resizes, width, height),
+            std::tuple(row.fitted, row.span, row.fitted == row.picture ? 0 : 1, row.textureWidth, row.textureHeight));
         glDeleteTextures(1, &name);
     }
 }
