@@ -28,15 +28,10 @@ TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
     ScopedPreferences preferences;
     const std::string domain = "org.skyvanes.cmd1";
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
-    const std::pair<std::vector<std::string>, PropertyValue> rows[] = {
-        { { "ImageDir", "/home/me/Photos" }, PropertyValue("/home/me/Photos") },
-        { { "ImageLimit", "-int", "12" }, PropertyValue(12) },
-        { { "FlightSpeed", "-float", "250.5" }, PropertyValue(250.5) },
-        { { "SubDirs", "-bool", "NO" }, PropertyValue(false) },
-        { { "B", "-bool", "YES" }, PropertyValue(true) },
-        { { "B2", "-bool", "true" }, PropertyValue(true) },
-        { { "B3", "-bool", "1" }, PropertyValue(true) },
-    };
+    const std::pair<std::vector<std::string>, PropertyValue> rows[] = { { { "ImageDir", "/home/me/Photos" }, PropertyValue("/home/me/Photos") },
+        { { "ImageLimit", "-int", "12" }, PropertyValue(12) }, { { "FlightSpeed", "-float", "250.5" }, PropertyValue(250.5) },
+        { { "SubDirs", "-bool", "NO" }, PropertyValue(false) }, { { "B", "-bool", "YES" }, PropertyValue(true) },
+        { { "B2", "-bool", "true" }, PropertyValue(true) }, { { "B3", "-bool", "1" }, PropertyValue(true) } };
     for (const auto& [arguments, stored] : rows) {
         std::vector<std::string> command { "write", domain };
         command.insert(command.end(), arguments.begin(), arguments.end());
@@ -57,22 +52,13 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothing)
     const auto file = preferences.folder() / (domain + ".plist");
     const std::string before = fileContents(file);
 
-    for (const auto& bad : std::vector<std::vector<std::string>> {
-             { "write", domain, "ImageLimit", "-int", "eight" },
-             { "write", domain, "ImageLimit", "-int", "99999999999" },
-             { "write", domain, "FlightSpeed", "-float", "fast" },
-             { "write", domain, "FlightSpeed", "-float", "nan" },
-             { "write", domain, "SubDirs", "-bool", "maybe" },
-             { "write", domain, "BackColor", "-color", "red" },
-             { "write", domain, "BackColor", "-color", "#12345" },
-             { "write", domain, "ImageLimit", "-number", "3" },
-             { "write", domain, "ImageLimit" },
-             { "write", "../escape", "Key", "value" },
-             { "frobnicate", domain },
-             {} }) {
-        const auto outcome = run(bad);
-        EXPECT_NE(outcome.status, 0) << (bad.size() > 3 ? bad[3] : "");
-        EXPECT_FALSE(outcome.err.empty());
+    const std::vector<std::vector<std::string>> bad { { "write", domain, "ImageLimit", "-int", "eight" }, { "write", domain, "ImageLimit", "-int", "99999999999" },
+        { "write", domain, "FlightSpeed", "-float", "fast" }, { "write", domain, "FlightSpeed", "-float", "nan" }, { "write", domain, "SubDirs", "-bool", "maybe" },
+        { "write", domain, "BackColor", "-color", "red" }, { "write", domain, "BackColor", "-color", "#12345" }, { "write", domain, "ImageLimit", "-number", "3" },
+        { "write", domain, "ImageLimit" }, { "write", "../escape", "Key", "value" }, { "frobnicate", domain }, {} };
+    for (const auto& arguments : bad) {
+        const auto outcome = run(arguments);
+        EXPECT_TRUE(outcome.status != 0 && !outcome.err.empty()) << (arguments.size() > 3 ? arguments[3] : "");
     }
     EXPECT_EQ(fileContents(file), before);
     EXPECT_FALSE(std::filesystem::exists(preferences.folder().parent_path() / "escape.plist"));

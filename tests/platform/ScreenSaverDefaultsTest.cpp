@@ -64,18 +64,6 @@ TEST_F(ScreenSaverDefaultsTest, ColourComesBackExactlyAndNilRemovesIt)
     EXPECT_FALSE(store.colorForKey("NotAColour"));
 }
 
-TEST(ScreenSaverDefaults, ValueWrittenByAnotherProcessIsSeenAtTheNextRead)
-{
-    ScopedPreferences preferences;
-    auto& store = ScreenSaverDefaults::defaultsForModuleWithName("org.skyvanes.crossprocess");
-    store.setInteger(1, "Value");
-    EXPECT_EQ(store.integerForKey("Value"), 1);
-
-    const std::string command = std::string(SKYVANES_BINARY) + " defaults write org.skyvanes.crossprocess Value -int 2";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(store.integerForKey("Value"), 2);
-}
-
 TEST(ScreenSaverDefaults, ConcurrentWritersLoseNoKey)
 {
     ScopedPreferences preferences;
