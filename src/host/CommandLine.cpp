@@ -49,7 +49,9 @@ std::optional<std::uint64_t> CommandLine::parseWindowId(const std::string& text)
         base = 16;
     }
     const auto value = parseWholeInteger<std::uint64_t>(digits, base);
-    if (!value || *value == 0)
+    // X window ids are 32 bits; a larger number names no window, so refuse it
+    // rather than cut it to some other window.
+    if (!value || *value == 0 || *value > 0xffffffffu)
         return std::nullopt;
     return value;
 }

@@ -30,6 +30,7 @@ TEST(CommandLine, RejectsWhatItCannotDo)
 {
     for (const auto& bad : std::vector<std::vector<std::string>> {
              { "--bogus" }, { "-window-id" }, { "-window-id", "0x" }, { "-window-id", "12abc" }, { "-window-id", "0" },
+             { "-window-id", "0x100000007" },
              { "--root", "--fullscreen" }, { "--snapshot" }, { "--snapshot", "a.png", "--size", "0x10" },
              { "--snapshot", "a.png", "--size", "100" }, { "--snapshot", "a.png", "--frames", "-1" }, { "--seed", "x" } }) {
         const auto result = parse(bad);
