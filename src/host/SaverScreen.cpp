@@ -108,9 +108,16 @@ void SaverScreen::followOwnSize()
     });
 }
 
-// Follow the foreign window's size; when it is gone, the run is over.
+// Follow the foreign window's size; when it is gone, the run is over. Its
+// destruction stops the frames at once; the poll only catches what that misses.
 void SaverScreen::followForeignWindow(std::uint64_t id)
 {
+    mForeignDestroyed = std::make_unique<ForeignWindowWatch>(static_cast<std::uint32_t>(id), [this] {
+        mForeignGone = true;
+        if (mClock)
+            mClock->stop();
+        qGuiApp->quit();
+    });
     QObject::connect(&mForeignWatch, &QTimer::timeout, [this, id] {
         auto current = foreignWindowSize(id);
         if (!current) {
@@ -132,6 +139,8 @@ void SaverScreen::start()
     if (mOverlay)
         report = [overlay = mOverlay.get()](double rate, double load) { overlay->setRate(rate, load); };
     mClock = std::make_unique<FrameClock>(interval, report, [this] {
+        if (mForeignGone)
+            return;
         mView->animateOneFrame();
         if (mWindow.isExposed())
             mView->displayIfNeeded();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "host/CommandLine.h"
+#include "host/ForeignWindowWatch.h"
 #include "host/FpsOverlaySurface.h"
 #include "host/FrameClock.h"
 #include "host/SaverWindow.h"
@@ -53,4 +54,6 @@ private:
     std::unique_ptr<FpsOverlaySurface> mOverlay;
     std::unique_ptr<FrameClock> mClock;
     QTimer mForeignWatch;
+    std::unique_ptr<ForeignWindowWatch> mForeignDestroyed;
+    bool mForeignGone { false };
 };

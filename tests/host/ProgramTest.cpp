@@ -10,6 +10,7 @@
 #include <csignal>
 #include <fstream>
 #include <thread>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -86,6 +87,25 @@ TEST(Program, UnknownOptionExitsWithOne)
     for (const char* mode : { "--root", "--window", "--fullscreen" }) {
         ProgramRun run({ SKYVANES_BINARY, mode }, { "QT_QPA_PLATFORM=xcb", "DISPLAY=" });
         EXPECT_EQ(run.wait(10000), 1) << mode;
+    }
+}
+
+TEST(Program, AForeignWindowDestroyedWhileDrawingEndsTheRunPromptly)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    storeBackground(preferences, "#C03010");
+    moduleSettings().setInteger(60, SettingsKey::FrameRate);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const auto window = server->createWindow(500, 300);
+        ProgramRun saver({ SKYVANES_BINARY, "-window-id", hex(window) }, displayEnvironment(preferences, *server));
+        ASSERT_TRUE(shows(*server, window, [](std::uint32_t rgb) { return rgb == 0xC03010; }));
+        xcb_destroy_window(server->connection(), window);
+        xcb_flush(server->connection());
+        const auto destroyed = std::chrono::steady_clock::now();
+        EXPECT_EQ(saver.wait(5000), 0) << attempt;
+        EXPECT_LT(std::chrono::steady_clock::now() - destroyed, kPromptExit) << attempt;
     }
 }
 
