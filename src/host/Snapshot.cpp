@@ -4,9 +4,61 @@
 #include "platform/OffscreenGLSurface.h"
 #include "saver/SkyvanesView.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes into a temporary file beside the target and renames it into place, so a
+// full disk leaves the old file (or none), never a truncated picture. A target that
+// exists and is no regular file (/dev/stdout, a pipe) is written straight through.
+bool writeFile(const std::string& path, const QByteArray& bytes)
+{
+    struct stat existing { };
+    const bool direct = ::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+    const std::string written = direct ? path : path + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (direct ? 0 : O_NOFOLLOW), 0666);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes);
+    ok = (direct || ::fsync(fd) == 0) && ok;
+    const int savedErrno = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && !direct && ::rename(written.c_str(), path.c_str()) == 0)
+        return true;
+    if (!direct) {
+        const int failure = ok ? errno : savedErrno;
+        ::unlink(written.c_str());
+        errno = failure;
+    }
+    return ok && direct;
+}
+
+}
 
 int Snapshot::run(const CommandLine& line)
 {
@@ -36,8 +88,12 @@ int Snapshot::run(const CommandLine& line)
 
     // GL rows run bottom to top; the frame is opaque whatever blending left in alpha.
     const QImage frameImage(pixels.data(), line.width, line.height, line.width * 4, QImage::Format_RGBX8888);
-    if (!frameImage.mirrored().save(QString::fromStdString(line.snapshotPath), "PNG")) {
-        std::fprintf(stderr, "skyvanes: cannot write %s\n", line.snapshotPath.c_str());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    errno = 0;
+    if (!frameImage.mirrored().save(&buffer, "PNG") || !writeFile(line.snapshotPath, png)) {
+        std::fprintf(stderr, "skyvanes: cannot write %s%s%s\n", line.snapshotPath.c_str(), errno ? ": " : "", errno ? std::strerror(errno) : "");
         return 1;
     }
     return 0;

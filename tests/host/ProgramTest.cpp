@@ -9,6 +9,8 @@
 #include <functional>
 #include <csignal>
 #include <fstream>
+#include <filesystem>
+#include <sys/resource.h>
 #include <thread>
 #include <xcb/xcb.h>
 
@@ -75,6 +77,24 @@ TEST(Program, SnapshotIsExactlyTheStoredBackground)
     ASSERT_EQ(image.size(), QSize(320, 200));
     for (QPoint p : { QPoint(0, 0), QPoint(319, 199), QPoint(160, 100) })
         EXPECT_EQ(image.pixel(p), qRgb(0x33, 0x66, 0xCC));
+}
+
+TEST(Program, SnapshotOntoAFullDiskFailsAndLeavesNoFile)
+{
+    ScopedPreferences preferences;
+    TemporaryFolder folder;
+    // A file size limit fails the writes past 40 bytes as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit tiny { 40, old.rlim_max };
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    ProgramRun run({ SKYVANES_BINARY, "--snapshot", (folder.path() / "out.png").string() },
+        { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string() });
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(run.wait(60000), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 TEST(Program, UnknownOptionExitsWithOne)
