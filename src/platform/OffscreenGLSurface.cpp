@@ -54,6 +54,14 @@ bool OffscreenGLSurface::makeCurrent()
     return eglMakeCurrent(mDisplay, mSurface, mSurface, mContext) == EGL_TRUE;
 }
 
+// Nothing shows a pbuffer, so nothing else ends a frame: without a flush the GL
+// keeps every frame's commands, and the textures they name, for ever.
+void OffscreenGLSurface::swapBuffers()
+{
+    glFlush();
+    ++mSwapCount;
+}
+
 OffscreenGLSurface::Pixel OffscreenGLSurface::pixel(int x, int y) const
 {
     Pixel p {};

@@ -17,7 +17,7 @@ public:
     ~OffscreenGLSurface() override;
 
     bool makeCurrent() override;
-    void swapBuffers() override { ++mSwapCount; }
+    void swapBuffers() override;
     double devicePixelRatio() const override { return mRatio; }
 
     int swapCount() const { return mSwapCount; }
