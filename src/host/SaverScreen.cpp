@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/SaverScreen.h"
 
+#include "platform/MetadataQuery.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
@@ -141,6 +143,8 @@ void SaverScreen::start()
     mClock = std::make_unique<FrameClock>(interval, report, [this] {
         if (mForeignGone)
             return;
+        // A live query's changes land between frames, never inside one.
+        MetadataQuery::deliverPendingUpdates();
         mView->animateOneFrame();
         if (mWindow.isExposed())
             mView->displayIfNeeded();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/Snapshot.h"
 
+#include "platform/MetadataQuery.h"
 #include "platform/OffscreenGLSurface.h"
 #include "saver/SkyvanesView.h"
 
@@ -79,6 +80,7 @@ int Snapshot::run(const CommandLine& line)
 
     view.startAnimation();
     for (int i = 0; i < line.frames; ++i) {
+        MetadataQuery::deliverPendingUpdates();
         view.animateOneFrame();
         view.displayIfNeeded();
     }

@@ -9,6 +9,7 @@
 #include "host/Snapshot.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
+#include "platform/qt/QtMimeDatabase.h"
 
 #include <iostream>
 
@@ -24,6 +25,8 @@ int main(int argc, char** argv)
     if (!line.settingArguments.empty())
         ScreenSaverDefaults::defaultsForModuleWithName(kModuleName)
             .setArgumentDomain(SettingsSchema::argumentDomain(line.settingArguments, std::cerr));
+    // Saved searches name file types, which shared-mime-info tells through Qt.
+    MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
     switch (line.mode) {
     case CommandLine::Mode::Help:
         std::cout << CommandLine::usage();

@@ -6,6 +6,7 @@
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "sources/ImagePathList.h"
+#include "sources/SavedSearch.h"
 #include "sprites/Lumivel.h"
 #include "sprites/Skyvane.h"
 
@@ -55,6 +56,7 @@ void LumivelGL::startAnimation()
     mImagePaths.reset();
     mImages.reset();
     mExpiredImages.clear();
+    mLiveImageQuery.reset();
 
     mImageLimit = defaults.integerForKey(SettingsKey::ImageLimit);
     mImageOrder = defaults.integerForKey(SettingsKey::ImageOrder);
@@ -73,12 +75,20 @@ void LumivelGL::stopAnimation()
     mExpiredImages.clear();
     mImages.reset();
     mImagePaths.reset();
+    if (mLiveImageQuery) {
+        mLiveImageQuery->stop();
+        mLiveImageQuery.reset();
+    }
 }
 
 std::vector<std::string> LumivelGL::loadImagePaths()
 {
-    // No metadata query service exists here yet, so a saved search gives nothing.
-    return ImagePathList::loadImagePaths({});
+    return ImagePathList::loadImagePaths([this](const std::string& path) { initiateLiveQuery(path); });
+}
+
+void LumivelGL::initiateLiveQuery(const std::string& path)
+{
+    mLiveImageQuery = SavedSearch::liveQueryForFile(path);
 }
 
 std::unique_ptr<LVTexture> LumivelGL::textureWithImageAtPath(const std::string& path)
@@ -94,7 +104,7 @@ void LumivelGL::imageExpired(Sprite& sprite)
 std::optional<std::string> LumivelGL::choosePath()
 {
     if (mPathCount == 0)
-        return std::nullopt;
+        return mLiveImageQuery ? sampleLiveQuery() : std::nullopt;
     if (mImageOrder == 0) {
         if (mNextPath >= mPathCount)
             mNextPath = 0;
@@ -102,6 +112,27 @@ std::optional<std::string> LumivelGL::choosePath()
     }
     const int index = uniformInteger(0, static_cast<int>(mPathCount) - 1);
     return (*mImagePaths)[static_cast<std::size_t>(index)];
+}
+
+std::optional<std::string> LumivelGL::sampleLiveQuery()
+{
+    // Updates stay off from the count to the copy, so the index is still valid.
+    mLiveImageQuery->disableUpdates();
+    std::optional<std::string> path;
+    const std::size_t count = mLiveImageQuery->resultCount();
+    if (count > 0) {
+        std::size_t index = 0;
+        if (mImageOrder == 0) {
+            if (mNextPath >= count)
+                mNextPath = 0;
+            index = mNextPath++;
+        } else {
+            index = static_cast<std::size_t>(uniformInteger(0, static_cast<int>(std::min<std::size_t>(count, INT32_MAX)) - 1));
+        }
+        path = mLiveImageQuery->resultPathAtIndex(index);
+    }
+    mLiveImageQuery->enableUpdates();
+    return path;
 }
 
 void LumivelGL::topUp()
@@ -134,6 +165,9 @@ void LumivelGL::applyUnreadablePolicy(const std::string& path)
     else if (sUnreadableImages == 5)
         Log::message("Many unreadable images.");
 
+    // A query's results are its own: an unreadable one stays and may come up again.
+    if (mLiveImageQuery)
+        return;
     auto& paths = *mImagePaths;
     std::erase(paths, path);
     mPathCount = static_cast<std::uint32_t>(paths.size());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/GLView.h"
+#include "platform/MetadataQuery.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"
 
@@ -24,7 +25,7 @@ public:
     // Reads the settings and readies the view for its first frame.
     void startAnimation();
     // Lets go of the sprites (and so their textures, in this view's context), the
-    // path list and the expired list. Safe to call twice.
+    // path list, the expired list and the live query. Safe to call twice.
     void stopAnimation();
 
     void prepareOpenGL() override { }
@@ -39,6 +40,10 @@ public:
     // The paths of the configured source; never fails, possibly empty.
     virtual std::vector<std::string> loadImagePaths();
 
+    // Starts the live query of the saved search at path; without one (the file
+    // cannot be read or its expression is refused) this start shows nothing.
+    void initiateLiveQuery(const std::string& path);
+
     // Pictures that failed to load in this process, shared by every renderer.
     static std::int32_t unreadableImageCount() { return sUnreadableImages; }
     // For tests: starts the count afresh, as a new process would.
@@ -49,6 +54,7 @@ public:
     std::uint32_t pathCount() const { return mPathCount; }
     std::size_t liveSpriteCount() const { return mImages ? mImages->size() : 0; }
     bool doubleBuffer() const { return mDoubleBuffer; }
+    const MetadataQuery* liveImageQuery() const { return mLiveImageQuery.get(); }
 
 protected:
     // The texture of one chosen path, or null when it cannot be read.
@@ -63,12 +69,14 @@ private:
     LumivelGL(Rect frame, bool preview, ChosenFormat chosen);
 
     std::optional<std::string> choosePath();
+    std::optional<std::string> sampleLiveQuery();
     void topUp();
     void applyUnreadablePolicy(const std::string& path);
     void setUpProjection(float width, float height);
     void dropExpiredSprites();
 
     std::optional<std::vector<std::string>> mImagePaths;
+    std::unique_ptr<MetadataQuery> mLiveImageQuery;
     std::uint32_t mPathCount { 0 };
     std::uint32_t mNextPath { 0 };
     std::int32_t mImageLimit { 0 };

@@ -183,3 +183,31 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
     }
     return files;
 }
+
+bool FolderWalk::searchableFiles(const std::string& folder, const std::function<void(const std::string&)>& enteringFolder,
+    const std::function<void(std::string)>& foundFile)
+{
+    enteringFolder(folder);
+    auto top = readFolder(folder);
+    if (!top)
+        return false;
+    std::vector<Pending> stack;
+    stack.push_back({ folder, std::move(*top), 0, {} });
+    while (!stack.empty()) {
+        Pending& current = stack.back();
+        if (current.next == current.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Entry& entry = current.entries[current.next++];
+        std::string path = joined(current.path, entry.name);
+        if (entry.kind == Kind::File) {
+            foundFile(std::move(path));
+        } else if (!entry.name.starts_with('.')) {
+            enteringFolder(path);
+            if (auto entries = readFolder(path))
+                stack.push_back({ std::move(path), std::move(*entries), 0, {} });
+        }
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,4 +21,11 @@ public:
     // compared without case (ASCII only, other bytes by value), runs of digits by
     // their value ("IMG_2" before "IMG_10"); names equal that way fall back to byte order.
     static bool precedes(std::string_view a, std::string_view b);
+
+    // The same walk for searching: every regular file of the tree (hidden ones too),
+    // but no folder whose name begins with a dot is entered. enteringFolder is told
+    // of each folder, the top one included, just before it is read; returns false
+    // when folder cannot be read.
+    static bool searchableFiles(const std::string& folder, const std::function<void(const std::string&)>& enteringFolder,
+        const std::function<void(std::string)>& foundFile);
 };

@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FileAttributes.h"
+
+#include "platform/Image.h"
+#include "platform/TypeIdentifiers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kPictureGroup = 13;
+
+QueryValue text(std::string value)
+{
+    return { QueryValue::Type::Text, std::move(value), 0.0 };
+}
+
+QueryValue number(double value, QueryValue::Type type = QueryValue::Type::Number)
+{
+    return { type, {}, value };
+}
+
+QueryValue date(const struct statx_timestamp& stamp)
+{
+    return number(static_cast<double>(stamp.tv_sec) + stamp.tv_nsec * 1e-9, QueryValue::Type::Date);
+}
+
+std::size_t index(QueryAttribute attribute)
+{
+    return static_cast<std::size_t>(attribute);
+}
+
+}
+
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name)
+{
+    // Names are matched by their globs, which only look at what follows the first
+    // dot; a name without one may need its content read, so it is never cached.
+    const std::size_t dot = name.find('.', 1);
+    if (dot == std::string_view::npos || dot + 1 == name.size()) {
+        mUncached = entryOf(path);
+        return mUncached;
+    }
+    const std::string suffix(name.substr(dot + 1));
+    if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
+        return found->second;
+    return mBySuffix.emplace(suffix, entryOf(path)).first->second;
+}
+
+FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path) const
+{
+    Entry entry;
+    if (!mDatabase)
+        return entry;
+    const MimeDatabase::MimeType type = mDatabase->mimeTypeForFile(path);
+    if (type.name.empty())
+        return entry;
+    entry.contentType.push_back(text(TypeIdentifiers::contentType(type)));
+    for (std::string& identifier : TypeIdentifiers::contentTypeTree(type)) {
+        if (identifier == "public.image")
+            entry.groupId.push_back(number(kPictureGroup));
+        entry.contentTypeTree.push_back(text(std::move(identifier)));
+    }
+    if (!type.comment.empty())
+        entry.kind.push_back(text(type.comment));
+    return entry;
+}
+
+FileAttributes::FileAttributes(std::string path, TypeCache& types)
+    : mPath(std::move(path))
+    , mTypes(types)
+{
+    const std::size_t slash = mPath.rfind('/');
+    mName = std::string_view(mPath).substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
+{
+    auto& slot = mValues[index(attribute)];
+    if (slot)
+        return *slot;
+    slot.emplace();
+    switch (attribute) {
+    case QueryAttribute::FSName:
+    case QueryAttribute::DisplayName:
+        slot->push_back(text(std::string(mName)));
+        break;
+    case QueryAttribute::Path:
+        slot->push_back(text(mPath));
+        break;
+    case QueryAttribute::FSSize:
+    case QueryAttribute::CreationDate:
+    case QueryAttribute::ContentChangeDate:
+    case QueryAttribute::LastUsedDate:
+        readStatus();
+        break;
+    case QueryAttribute::ContentType:
+    case QueryAttribute::ContentTypeTree:
+    case QueryAttribute::Kind:
+    case QueryAttribute::GroupId: {
+        const auto& entry = mTypes.entryFor(mPath, mName);
+        mValues[index(QueryAttribute::ContentType)] = entry.contentType;
+        mValues[index(QueryAttribute::ContentTypeTree)] = entry.contentTypeTree;
+        mValues[index(QueryAttribute::Kind)] = entry.kind;
+        mValues[index(QueryAttribute::GroupId)] = entry.groupId;
+        break;
+    }
+    case QueryAttribute::PixelWidth:
+    case QueryAttribute::PixelHeight:
+        readPixelSize();
+        break;
+    default:
+        break;
+    }
+    return *mValues[index(attribute)];
+}
+
+void FileAttributes::readStatus()
+{
+    if (mStatusRead)
+        return;
+    mStatusRead = true;
+    for (QueryAttribute attribute : { QueryAttribute::FSSize, QueryAttribute::CreationDate, QueryAttribute::ContentChangeDate, QueryAttribute::LastUsedDate })
+        mValues[index(attribute)].emplace();
+    struct statx info { };
+    if (::statx(AT_FDCWD, mPath.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+        return;
+    mValues[index(QueryAttribute::FSSize)]->push_back(number(static_cast<double>(info.stx_size)));
+    // Not every file system records a birth time; the change time is the nearest.
+    mValues[index(QueryAttribute::CreationDate)]->push_back(date((info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_ctime));
+    mValues[index(QueryAttribute::ContentChangeDate)]->push_back(date(info.stx_mtime));
+    mValues[index(QueryAttribute::LastUsedDate)]->push_back(date(info.stx_atime));
+}
+
+void FileAttributes::readPixelSize()
+{
+    if (mPixelSizeRead)
+        return;
+    mPixelSizeRead = true;
+    mValues[index(QueryAttribute::PixelWidth)].emplace();
+    mValues[index(QueryAttribute::PixelHeight)].emplace();
+    const auto image = Image::imageWithContentsOfFile(mPath);
+    if (!image)
+        return;
+    const Size size = image->size();
+    mValues[index(QueryAttribute::PixelWidth)]->push_back(number(size.width));
+    mValues[index(QueryAttribute::PixelHeight)]->push_back(number(size.height));
+}
+
+QueryAttribute FileAttributes::attributeNamed(std::string_view name)
+{
+    struct Named {
+        std::string_view name;
+        QueryAttribute attribute;
+    };
+    static constexpr Named kNamed[] = {
+        { "kMDItemFSName", QueryAttribute::FSName },
+        { "kMDItemDisplayName", QueryAttribute::DisplayName },
+        { "kMDItemPath", QueryAttribute::Path },
+        { "kMDItemFSSize", QueryAttribute::FSSize },
+        { "kMDItemFSCreationDate", QueryAttribute::CreationDate },
+        { "kMDItemFSContentChangeDate", QueryAttribute::ContentChangeDate },
+        { "kMDItemContentModificationDate", QueryAttribute::ContentChangeDate },
+        { "kMDItemLastUsedDate", QueryAttribute::LastUsedDate },
+        { "kMDItemContentType", QueryAttribute::ContentType },
+        { "kMDItemContentTypeTree", QueryAttribute::ContentTypeTree },
+        { "kMDItemKind", QueryAttribute::Kind },
+        { "_kMDItemGroupId", QueryAttribute::GroupId },
+        { "kMDItemPixelWidth", QueryAttribute::PixelWidth },
+        { "kMDItemPixelHeight", QueryAttribute::PixelHeight },
+    };
+    const auto found = std::find_if(std::begin(kNamed), std::end(kNamed), [&](const Named& named) { return named.name == name; });
+    return found == std::end(kNamed) ? QueryAttribute::Unknown : found->attribute;
+}

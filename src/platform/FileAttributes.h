@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/MimeDatabase.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// One value of a file's metadata: text, a number, or a date (seconds since
+// 1970-01-01 UTC).
+struct QueryValue {
+    enum class Type { Text, Number, Date };
+    Type type { Type::Text };
+    std::string text;
+    double number { 0.0 };
+};
+
+enum class QueryAttribute {
+    Unknown, // an attribute the service does not know: it never has a value
+    FSName,
+    DisplayName,
+    Path,
+    FSSize,
+    CreationDate,
+    ContentChangeDate,
+    LastUsedDate,
+    ContentType,
+    ContentTypeTree,
+    Kind,
+    GroupId,
+    PixelWidth,
+    PixelHeight,
+    Count
+};
+
+// The metadata of one file, each attribute read only when it is first asked for:
+// a name costs nothing, a date one statx, a content type one MIME look-up, a pixel
+// size a read of the picture's header. Links are judged by their target.
+class FileAttributes {
+public:
+    // MIME look-ups remembered by name suffix, so a walk asks the database once per
+    // kind of name. Not shared between threads.
+    class TypeCache {
+    public:
+        explicit TypeCache(std::shared_ptr<const MimeDatabase> database)
+            : mDatabase(std::move(database))
+        {
+        }
+        struct Entry {
+            std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
+        };
+        const Entry& entryFor(const std::string& path, std::string_view name);
+
+    private:
+        Entry entryOf(const std::string& path) const;
+        std::shared_ptr<const MimeDatabase> mDatabase;
+        std::unordered_map<std::string, Entry> mBySuffix;
+        Entry mUncached;
+    };
+
+    FileAttributes(std::string path, TypeCache& types);
+
+    // The attribute's values (several for a type tree); empty when it has none.
+    const std::vector<QueryValue>& values(QueryAttribute attribute);
+
+    static QueryAttribute attributeNamed(std::string_view name);
+
+private:
+    void readStatus();
+    void readPixelSize();
+
+    std::string mPath;
+    std::string_view mName;
+    TypeCache& mTypes;
+    bool mStatusRead { false };
+    bool mPixelSizeRead { false };
+    std::array<std::optional<std::vector<QueryValue>>, static_cast<std::size_t>(QueryAttribute::Count)> mValues;
+};

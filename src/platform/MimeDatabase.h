@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// What shared-mime-info says a file is. The core only declares it; the program
+// hands in the Qt implementation at start-up and the tests a fake, so the core
+// itself compiles and links with no Qt in it. Implementations must be safe to
+// call from several threads at once.
+class MimeDatabase {
+public:
+    struct MimeType {
+        std::string name; // "image/jpeg"; empty when nothing is known
+        std::string comment; // "JPEG image", in the person's language
+        std::vector<std::string> ancestors; // every parent type, nearest first
+    };
+
+    virtual ~MimeDatabase() = default;
+
+    // The type of the file at path: by its name, and by its first bytes when the
+    // name says nothing or is ambiguous.
+    virtual MimeType mimeTypeForFile(const std::string& path) const = 0;
+
+    // The database the queries use; null until one is installed (then no file has
+    // a content type).
+    static std::shared_ptr<const MimeDatabase> shared();
+    static void setShared(std::shared_ptr<const MimeDatabase> database);
+};

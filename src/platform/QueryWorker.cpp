@@ -1,0 +1,239 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/QueryWorker.h"
+
+#include "sources/FolderWalk.h"
+
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace {
+
+constexpr std::uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB | IN_ONLYDIR;
+// Changes are handed over in batches, so a large first walk shows results early
+// without taking the lock for every file.
+constexpr std::size_t kBatch = 512;
+
+double now()
+{
+    timespec clock {};
+    ::clock_gettime(CLOCK_REALTIME, &clock);
+    return static_cast<double>(clock.tv_sec) + clock.tv_nsec * 1e-9;
+}
+
+bool isRegularFile(const std::string& path)
+{
+    struct stat info { };
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}
+
+QueryWorker::QueryWorker(std::shared_ptr<const QueryExpression> expression, std::vector<std::string> folders,
+    std::shared_ptr<const MimeDatabase> mimeTypes, std::shared_ptr<Outbox> outbox)
+    : mExpression(std::move(expression))
+    , mFolders(std::move(folders))
+    , mOutbox(std::move(outbox))
+    , mTypes(std::move(mimeTypes))
+{
+}
+
+QueryWorker::~QueryWorker()
+{
+    // Closing the instance releases every watch at once.
+    if (mInotify >= 0)
+        ::close(mInotify);
+}
+
+void QueryWorker::run(int stopFd)
+{
+    mInotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    mWatchLimitReached = mInotify < 0;
+    mTimes = mExpression->resolveTimes(now());
+    for (const std::string& folder : mFolders)
+        walk(folder, nullptr);
+    flush();
+    {
+        std::lock_guard lock(mOutbox->mutex);
+        mOutbox->gathered = true;
+    }
+    mOutbox->gatheredChanged.notify_all();
+
+    auto nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
+    for (;;) {
+        pollfd fds[2] = { { stopFd, POLLIN, 0 }, { mInotify, POLLIN, 0 } };
+        int timeout = -1;
+        if (mWatchLimitReached) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextRescan - std::chrono::steady_clock::now());
+            timeout = static_cast<int>(std::max<std::int64_t>(0, left.count()));
+        }
+        const int ready = ::poll(fds, mInotify >= 0 ? 2 : 1, timeout);
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (fds[0].revents)
+            return;
+        if (mInotify >= 0 && (fds[1].revents & POLLIN))
+            readEvents();
+        if (mWatchLimitReached && std::chrono::steady_clock::now() >= nextRescan) {
+            gatherAll();
+            nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
+        }
+    }
+}
+
+void QueryWorker::gatherAll()
+{
+    // Walk everything again and hand over only the difference, new files in walk order.
+    mTimes = mExpression->resolveTimes(now());
+    std::vector<std::string> found;
+    for (const std::string& folder : mFolders)
+        walk(folder, &found);
+    const std::set<std::string> current(found.begin(), found.end());
+    for (auto it = mMatched.begin(); it != mMatched.end();) {
+        if (current.contains(*it)) {
+            ++it;
+            continue;
+        }
+        mPending.push_back({ false, *it });
+        it = mMatched.erase(it);
+    }
+    for (std::string& path : found)
+        add(std::move(path));
+    flush();
+}
+
+void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found)
+{
+    FolderWalk::searchableFiles(
+        folder, [this](const std::string& entered) { watch(entered); },
+        [this, found](std::string path) {
+            if (!matches(path))
+                return;
+            if (found)
+                found->push_back(std::move(path));
+            else
+                add(std::move(path));
+        });
+}
+
+void QueryWorker::watch(const std::string& folder)
+{
+    if (mWatchLimitReached)
+        return;
+    const int wd = ::inotify_add_watch(mInotify, folder.c_str(), kWatchMask);
+    if (wd >= 0) {
+        mWatchedFolders[wd] = folder;
+    } else if (errno == ENOSPC || errno == ENOMEM) {
+        mWatchLimitReached = true;
+        std::lock_guard lock(mOutbox->mutex);
+        mOutbox->watchLimitReached = true;
+    }
+}
+
+void QueryWorker::readEvents()
+{
+    alignas(inotify_event) char buffer[16384];
+    for (;;) {
+        const ssize_t length = ::read(mInotify, buffer, sizeof buffer);
+        if (length <= 0)
+            break;
+        mTimes = mExpression->resolveTimes(now());
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            handleEvent(event->wd, event->mask, event->len ? std::string(event->name) : std::string());
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    flush();
+}
+
+void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& name)
+{
+    if (mask & IN_Q_OVERFLOW) {
+        gatherAll();
+        return;
+    }
+    const auto watched = mWatchedFolders.find(wd);
+    if (watched == mWatchedFolders.end())
+        return;
+    if (mask & IN_IGNORED) {
+        mWatchedFolders.erase(watched);
+        return;
+    }
+    if (name.empty())
+        return;
+    const std::string path = watched->second + '/' + name;
+    if (mask & IN_ISDIR) {
+        if (mask & (IN_DELETE | IN_MOVED_FROM))
+            forgetTree(path);
+        else if ((mask & (IN_CREATE | IN_MOVED_TO)) && !name.starts_with('.'))
+            walk(path, nullptr);
+        return;
+    }
+    if (mask & (IN_DELETE | IN_MOVED_FROM))
+        forget(path);
+    else
+        reconsider(path);
+}
+
+void QueryWorker::reconsider(const std::string& path)
+{
+    if (isRegularFile(path) && matches(path))
+        add(path);
+    else
+        forget(path);
+}
+
+void QueryWorker::forget(const std::string& path)
+{
+    if (mMatched.erase(path))
+        mPending.push_back({ false, path });
+}
+
+void QueryWorker::forgetTree(const std::string& folder)
+{
+    const std::string prefix = folder + '/';
+    for (auto it = mMatched.lower_bound(prefix); it != mMatched.end() && it->starts_with(prefix);) {
+        mPending.push_back({ false, *it });
+        it = mMatched.erase(it);
+    }
+    // A folder moved away keeps its watches, which would report under old names.
+    for (auto it = mWatchedFolders.begin(); it != mWatchedFolders.end();) {
+        if (it->second == folder || it->second.starts_with(prefix)) {
+            ::inotify_rm_watch(mInotify, it->first);
+            it = mWatchedFolders.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+bool QueryWorker::matches(const std::string& path)
+{
+    FileAttributes file(path, mTypes);
+    return mExpression->matches(file, mTimes);
+}
+
+void QueryWorker::add(std::string path)
+{
+    if (mMatched.contains(path))
+        return;
+    mMatched.insert(path);
+    mPending.push_back({ true, std::move(path) });
+    if (mPending.size() >= kBatch)
+        flush();
+}
+
+void QueryWorker::flush()
+{
+    if (mPending.empty())
+        return;
+    std::lock_guard lock(mOutbox->mutex);
+    for (Change& change : mPending)
+        mOutbox->changes.push_back(std::move(change));
+    mPending.clear();
+}

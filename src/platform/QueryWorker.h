@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/FileAttributes.h"
+#include "platform/QueryExpression.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The background half of a live query: it walks the scope folders for matching
+// files, then follows them with inotify, and hands every change to the main thread
+// through the outbox. It never touches the result list itself.
+class QueryWorker {
+public:
+    struct Change {
+        bool added { true }; // false: the path left the results
+        std::string path;
+    };
+
+    // What the worker hands over; everything in it is guarded by mutex.
+    struct Outbox {
+        std::mutex mutex;
+        std::condition_variable gatheredChanged;
+        std::vector<Change> changes;
+        bool gathered { false }; // the first walk of every folder is over
+        bool watchLimitReached { false };
+    };
+
+    QueryWorker(std::shared_ptr<const QueryExpression> expression, std::vector<std::string> folders,
+        std::shared_ptr<const MimeDatabase> mimeTypes, std::shared_ptr<Outbox> outbox);
+    ~QueryWorker();
+    QueryWorker(const QueryWorker&) = delete;
+    QueryWorker& operator=(const QueryWorker&) = delete;
+
+    // Gathers, then follows changes until stopFd becomes readable.
+    void run(int stopFd);
+
+    // Without watches, the folders are walked again this often.
+    static constexpr std::chrono::seconds kRescanInterval { 60 };
+
+private:
+    void gatherAll();
+    void walk(const std::string& folder, std::vector<std::string>* found);
+    void watch(const std::string& folder);
+    void readEvents();
+    void handleEvent(int wd, std::uint32_t mask, const std::string& name);
+    void reconsider(const std::string& path);
+    void forget(const std::string& path);
+    void forgetTree(const std::string& folder);
+    bool matches(const std::string& path);
+    void add(std::string path);
+    void flush();
+
+    std::shared_ptr<const QueryExpression> mExpression;
+    std::vector<std::string> mFolders;
+    std::shared_ptr<Outbox> mOutbox;
+    FileAttributes::TypeCache mTypes;
+    std::vector<double> mTimes;
+    int mInotify { -1 };
+    bool mWatchLimitReached { false };
+    std::unordered_map<int, std::string> mWatchedFolders;
+    std::set<std::string> mMatched; // ordered, so a folder's files are one range
+    std::vector<Change> mPending;
+};

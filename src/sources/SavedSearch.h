@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/MetadataQuery.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A saved search: a property list with the query expression under "RawQuery" at
+// its root and the scopes in one of two layouts, chosen by "CompatibleVersion":
+// above 0, "RawQueryDict"/"SearchScopes"; otherwise "SearchCriteria"/"FXScopeArrayOfPaths".
+class SavedSearch {
+public:
+    // Why a saved search gives no query.
+    enum class Failure { None, Unreadable, NoRawQuery, Refused };
+
+    // The root "RawQuery" string, when there is one.
+    std::optional<std::string> rawQuery;
+    // The string entries of the layout's scope array; nothing when there is no
+    // such array (or it is empty), which means the query's default scope.
+    std::optional<std::vector<std::string>> searchScopes;
+
+    // The contents of the file at path, or nothing when it cannot be read as a
+    // property list whose root is a dictionary.
+    static std::optional<SavedSearch> savedSearchWithContentsOfFile(const std::string& path);
+
+    // The live query of the file at path, executed and gathering; null when the file
+    // cannot be read, has no "RawQuery", or its expression is refused (failure says
+    // which, when given).
+    static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path, Failure* failure = nullptr);
+};
