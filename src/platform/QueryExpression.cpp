@@ -63,7 +63,9 @@ bool textEquals(const Literal& literal, const std::string& text)
         return true;
     if (!literal.wordBased)
         return false;
-    const auto starts = QueryText::wordStarts(value);
+    // Words are found before case folding, which would hide "summerBeach"'s second word;
+    // folding keeps one code point for one, so the places stay right.
+    const auto starts = QueryText::wordStarts(literal.caseless ? QueryText::folded(text, false, literal.diacriticless) : value);
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : value.size();
         std::u32string_view word = std::u32string_view(value).substr(starts[i], end - starts[i]);

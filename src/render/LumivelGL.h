@@ -54,7 +54,7 @@ public:
     std::uint32_t pathCount() const { return mPathCount; }
     std::size_t liveSpriteCount() const { return mImages ? mImages->size() : 0; }
     bool doubleBuffer() const { return mDoubleBuffer; }
-    const MetadataQuery* liveImageQuery() const { return mLiveImageQuery.get(); }
+    MetadataQuery* liveImageQuery() const { return mLiveImageQuery.get(); }
 
 protected:
     // The texture of one chosen path, or null when it cannot be read.

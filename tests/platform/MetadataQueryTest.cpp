@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakeMimeDatabase.h"
+#include "TestSupport.h"
+#include "platform/MetadataQuery.h"
+#include "platform/QueryScopes.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using Paths = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+class MetadataQueryTest : public ::testing::Test {
+protected:
+    std::unique_ptr<MetadataQuery> pictures()
+    {
+        auto query = MetadataQuery::create(R"(kMDItemContentTypeTree == "public.image")");
+        query->setSearchScope({ mFolder.path().string() });
+        query->execute();
+        query->waitUntilGathered();
+        return query;
+    }
+
+    std::string at(const std::string& name) const { return (mFolder.path() / name).string(); }
+
+    static Paths results(const MetadataQuery& query)
+    {
+        Paths paths;
+        for (std::size_t i = 0; i < query.resultCount(); ++i)
+            paths.push_back(*query.resultPathAtIndex(i));
+        return paths;
+    }
+
+    // Delivers as the host's frame loop would until the results are as expected.
+    static bool settlesTo(const MetadataQuery& query, const Paths& expected)
+    {
+        for (auto end = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(5ms)) {
+            MetadataQuery::deliverPendingUpdates();
+            if (results(query) == expected)
+                return true;
+        }
+        return false;
+    }
+
+    ScopedFakeMimeDatabase mTypes;
+    TemporaryFolder mFolder;
+};
+
+}
+
+TEST_F(MetadataQueryTest, GatheringFindsMatchingFilesInWalkOrderAndSkipsDotFoldersAndFolders)
+{
+    mFolder.write("a.jpg", "x");
+    mFolder.write("b.txt", "x");
+    mFolder.write("sub/c.png", "x");
+    mFolder.write(".cache/d.jpg", "x");
+    mFolder.write(".e.jpg", "x");
+    std::filesystem::create_directory(mFolder.path() / "f.jpg");
+    std::filesystem::create_symlink(at("a.jpg"), at("link.jpg"));
+    std::filesystem::create_symlink(at("sub"), at("linked.jpg"));
+
+    const auto query = pictures();
+    EXPECT_EQ(results(*query), (Paths { at(".e.jpg"), at("a.jpg"), at("link.jpg"), at("sub/c.png") }));
+    EXPECT_FALSE(query->resultPathAtIndex(4));
+    EXPECT_FALSE(MetadataQuery::create("kMDItemFSName =="));
+}
+
+TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStopEndsThem)
+{
+    mFolder.write("a.jpg", "x");
+    mFolder.write("sub/b.png", "x");
+    TemporaryFolder outside;
+    outside.write("moved/c.jpg", "x");
+    const auto query = pictures();
+    ASSERT_EQ(results(*query), (Paths { at("a.jpg"), at("sub/b.png") }));
+
+    query->disableUpdates();
+    mFolder.write("new.jpg", "x");
+    std::this_thread::sleep_for(200ms);
+    MetadataQuery::deliverPendingUpdates();
+    EXPECT_EQ(query->resultCount(), 2u) << "held-off updates changed the results";
+    query->enableUpdates();
+    EXPECT_TRUE(settlesTo(*query, { at("a.jpg"), at("sub/b.png"), at("new.jpg") }));
+
+    std::filesystem::rename(at("a.jpg"), at("z.jpg"));
+    EXPECT_TRUE(settlesTo(*query, { at("sub/b.png"), at("new.jpg"), at("z.jpg") }));
+    std::filesystem::rename(at("z.jpg"), at("z.txt"));
+    std::filesystem::remove(at("new.jpg"));
+    EXPECT_TRUE(settlesTo(*query, { at("sub/b.png") }));
+    std::filesystem::rename(outside.path() / "moved", mFolder.path() / "moved");
+    std::filesystem::remove_all(at("sub"));
+    EXPECT_TRUE(settlesTo(*query, { at("moved/c.jpg") }));
+    mFolder.write("moved/d.png", "x");
+    EXPECT_TRUE(settlesTo(*query, { at("moved/c.jpg"), at("moved/d.png") }));
+
+    const auto start = std::chrono::steady_clock::now();
+    query->stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    mFolder.write("late.jpg", "x");
+    std::this_thread::sleep_for(100ms);
+    MetadataQuery::deliverPendingUpdates();
+    EXPECT_EQ(query->resultCount(), 2u);
+}
+
+TEST(QueryScopes, EntriesBecomeExistingOutermostFolders)
+{
+    TemporaryFolder home;
+    std::filesystem::create_directories(home.path() / "Pictures/Trips");
+    std::filesystem::create_directories(home.path() / "My Photos");
+    ScopedEnvironment homeVariable("HOME", home.path().string());
+    const std::string root = home.path().string();
+    EXPECT_EQ(QueryScopes::folders({ "~/Pictures", "file://" + root + "/My%20Photos/", root + "/Pictures/Trips", "kMDQueryScopeNetwork", "relative",
+                  root + "/missing", "~/Pictures/" }),
+        (Paths { root + "/Pictures", root + "/My Photos" }));
+    EXPECT_EQ(QueryScopes::folders({ "kMDQueryScopeHome", "~/Pictures" }), (Paths { root }));
+    const Paths computer = QueryScopes::folders({ "kMDQueryScopeComputer" });
+    ASSERT_FALSE(computer.empty());
+    EXPECT_EQ(computer.front(), root);
+}

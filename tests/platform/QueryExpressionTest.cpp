@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakeMimeDatabase.h"
+#include "TestSupport.h"
+#include "platform/QueryExpression.h"
+#include "platform/QueryTime.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <fstream>
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+struct Row {
+    const char* expression;
+    Names matching;
+    Names notMatching;
+};
+
+// TZ=UTC for its lifetime, so the moments below are plain numbers.
+class ScopedEnvironmentForTime {
+public:
+    ScopedEnvironmentForTime() { ::tzset(); }
+
+private:
+    // Declared first so that it goes last, after TZ is restored.
+    struct ZoneReset {
+        ~ZoneReset() { ::tzset(); }
+    } mReset;
+    ScopedEnvironment mZone { "TZ", "UTC" };
+};
+
+// Local time, so the rows below read the way a person wrote them.
+std::time_t localMoment(int year, int month, int day, int hour)
+{
+    std::tm moment {};
+    moment.tm_year = year - 1900;
+    moment.tm_mon = month - 1;
+    moment.tm_mday = day;
+    moment.tm_hour = hour;
+    moment.tm_isdst = -1;
+    return std::mktime(&moment);
+}
+
+class QueryExpressionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        file("Beach Day.jpg", 100, localMoment(2024, 6, 15, 12));
+        file("summerBeach.PNG", 2000, 0);
+        file("Café.jpg", 300, 0);
+        file("drawing.svg", 300, 0);
+        file("notes.txt", 5000, 0);
+        file("beachball.txt", 5001, 0);
+        file("noext", 10, 0);
+        std::filesystem::copy_file(std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", mFolder.path() / "real.jpg");
+    }
+
+    void file(const std::string& name, std::size_t size, std::time_t modified)
+    {
+        const auto path = mFolder.write(name, std::string(size, 'x'));
+        if (modified) {
+            const timespec times[2] = { { modified, 0 }, { modified, 0 } };
+            ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+        }
+    }
+
+    bool matches(const QueryExpression& expression, const std::string& name)
+    {
+        FileAttributes file((mFolder.path() / name).string(), mTypes);
+        return expression.matches(file, expression.resolveTimes(static_cast<double>(std::time(nullptr))));
+    }
+
+    TemporaryFolder mFolder;
+    FileAttributes::TypeCache mTypes { std::make_shared<FakeMimeDatabase>() };
+};
+
+}
+
+TEST_F(QueryExpressionTest, EachExpressionMatchesItsFilesAndNoOthers)
+{
+    const Row rows[] = {
+        { R"(kMDItemContentTypeTree == "public.image")", { "Beach Day.jpg", "summerBeach.PNG", "drawing.svg", "Café.jpg" }, { "notes.txt", "noext" } },
+        { "kMDItemContentType = public.jpeg", { "Beach Day.jpg" }, { "summerBeach.PNG", "drawing.svg" } },
+        { R"(kMDItemContentTypeTree = "public.text")", { "drawing.svg", "notes.txt" }, { "Beach Day.jpg" } },
+        { R"(kMDItemDisplayName == "*beach*"c)", { "Beach Day.jpg", "summerBeach.PNG", "beachball.txt" }, { "notes.txt" } },
+        { R"(kMDItemFSName == "*beach*")", { "beachball.txt" }, { "Beach Day.jpg", "summerBeach.PNG" } },
+        { R"(kMDItemFSName == "beach"cw)", { "Beach Day.jpg", "summerBeach.PNG" }, { "beachball.txt", "notes.txt" } },
+        { R"(kMDItemFSName == "cafe*"cd)", { "Café.jpg" }, { "Beach Day.jpg" } },
+        { R"(kMDItemFSName == "CAFÉ*"c)", { "Café.jpg" }, {} },
+        { R"(kMDItemFSName == "cafe*"c)", {}, { "Café.jpg" } },
+        { "kMDItemFSSize > 1000", { "notes.txt", "summerBeach.PNG" }, { "Beach Day.jpg" } },
+        { "kMDItemFSSize<=100&&kMDItemFSSize>=100", { "Beach Day.jpg" }, { "noext", "Café.jpg" } },
+        { "InRange(kMDItemFSSize, 100, 5000)", { "Beach Day.jpg", "notes.txt" }, { "beachball.txt", "noext" } },
+        { R"(kMDItemTextContent == "x")", {}, { "notes.txt" } },
+        { R"(kMDItemTextContent != "x" && kMDItemPixelWidth != 5)", { "notes.txt", "Beach Day.jpg" }, {} },
+        { R"(!(kMDItemContentTypeTree == "public.image") && kMDItemFSName == "*.txt")", { "notes.txt", "beachball.txt" }, { "Beach Day.jpg" } },
+        { R"(kMDItemFSName == "*.txt" || kMDItemFSName == "*.svg")", { "notes.txt", "drawing.svg" }, { "Café.jpg" } },
+        { "kMDItemFSContentChangeDate < $time.iso(2024-06-16)", { "Beach Day.jpg" }, { "notes.txt" } },
+        { "kMDItemContentModificationDate >= $time.today(-1)", { "notes.txt" }, { "Beach Day.jpg" } },
+        { R"(InRange(kMDItemFSContentChangeDate, $time.iso("2024-06-15T00:00:00"), $time.iso(2024-06-15T12:00:00)))", { "Beach Day.jpg" }, { "notes.txt" } },
+        { "kMDItemFSContentChangeDate >= $time.this_month && kMDItemFSCreationDate > $time.now(-3600)", { "notes.txt" }, { "Beach Day.jpg" } },
+        { "_kMDItemGroupId = 13", { "Beach Day.jpg", "drawing.svg" }, { "notes.txt", "noext" } },
+        { R"(kMDItemKind == "JPEG*")", { "Beach Day.jpg" }, { "summerBeach.PNG" } },
+        { R"(* == "*ball*")", { "beachball.txt" }, { "Beach Day.jpg" } },
+        { "true", { "noext", "notes.txt" }, {} },
+        { "false || kMDItemFSName == notes.txt", { "notes.txt" }, { "beachball.txt" } },
+        { R"(kMDItemFSName < "C" && kMDItemFSName != "*.jpg")", {}, { "Beach Day.jpg", "drawing.svg" } },
+        { R"(kMDItemPath == "*/Beach Day.jpg")", { "Beach Day.jpg" }, { "notes.txt" } },
+        { "kMDItemPixelWidth > 1 && kMDItemPixelHeight > 1", { "real.jpg" }, { "notes.txt", "Beach Day.jpg" } },
+    };
+    for (const Row& row : rows) {
+        const auto expression = QueryExpression::expressionWithText(row.expression);
+        ASSERT_TRUE(expression) << row.expression;
+        for (const auto& name : row.matching)
+            EXPECT_TRUE(matches(*expression, name)) << row.expression << " should match " << name;
+        for (const auto& name : row.notMatching)
+            EXPECT_FALSE(matches(*expression, name)) << row.expression << " should not match " << name;
+    }
+}
+
+TEST(QueryExpression, MalformedTextIsRefusedAndUnknownAttributesAreNot)
+{
+    const std::string deep = std::string(5000, '(') + "true" + std::string(5000, ')');
+    for (const std::string text : { "", "kMDItemFSName ==", R"(kMDItemFSName == "x)", R"((kMDItemFSName == "x")", R"(kMDItemFSName = "x"q)",
+             "kMDItemFSSize == 1 &&", "kMDItemFSName == $time.bogus", "kMDItemFSName == $time.iso(yesterday)", "InRange(kMDItemFSSize, 1)",
+             R"(kMDItemFSName "x")", "== 1", "kMDItemFSSize == 1 | kMDItemFSSize == 2", "13 == kMDItemFSSize", deep.c_str() })
+        EXPECT_FALSE(QueryExpression::expressionWithText(text)) << text;
+    EXPECT_TRUE(QueryExpression::expressionWithText(R"(kMDItemNoSuchThing == "x"cdw)"));
+    EXPECT_TRUE(QueryExpression::expressionWithText(std::string(100, '(') + "true" + std::string(100, ')')));
+}
+
+TEST(QueryTime, RelativeTimesStartTheirPeriodInLocalTime)
+{
+    ScopedEnvironmentForTime utc;
+    const double now = 1710498600.0; // Friday 2024-03-15 10:30 UTC
+    auto at = [&](const char* name, const char* argument) {
+        const auto relative = QueryTime::relativeTime(name, argument ? std::optional<std::string>(argument) : std::nullopt);
+        return relative ? QueryTime::resolve(*relative, now) : -1.0;
+    };
+    EXPECT_EQ(at("now", "-60"), now - 60);
+    EXPECT_EQ(at("today", nullptr), 1710460800.0);
+    EXPECT_EQ(at("yesterday", nullptr), 1710460800.0 - 86400);
+    EXPECT_EQ(at("today", "+2"), 1710460800.0 + 2 * 86400);
+    EXPECT_EQ(at("this_month", nullptr), 1709251200.0); // 2024-03-01
+    EXPECT_EQ(at("this_month", "-3"), 1701388800.0); // 2023-12-01
+    EXPECT_EQ(at("this_year", "1"), 1735689600.0); // 2025-01-01
+    EXPECT_EQ(at("this_week", "x"), -1.0);
+    const double week = at("this_week", nullptr);
+    const auto weekStart = static_cast<std::time_t>(week);
+    std::tm day {};
+    gmtime_r(&weekStart, &day);
+    EXPECT_EQ(day.tm_wday, QueryTime::firstWeekday());
+    EXPECT_TRUE(week <= now && week > now - 7 * 86400) << week;
+    EXPECT_EQ(at("this_week", "-1"), week - 7 * 86400);
+
+    EXPECT_EQ(QueryTime::parseISO("2024-03-15T10:30:00Z"), now);
+    EXPECT_EQ(QueryTime::parseISO("\"2024-03-15 11:30:00+01:00\""), now);
+    EXPECT_EQ(QueryTime::parseISO("2024-03-15T10:30"), now);
+    EXPECT_FALSE(QueryTime::parseISO("2024-13-01"));
+    EXPECT_FALSE(QueryTime::parseISO("2024-03-15T10:30:00+1"));
+}

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakeMimeDatabase.h"
+#include "TestSupport.h"
+#include "platform/OffscreenGLSurface.h"
+#include "platform/PropertyList.h"
+#include "platform/Random.h"
+#include "render/LumivelGL.h"
+#include "saver/SkyvanesView.h"
+#include "sources/ImagePathList.h"
+#include "sources/SavedSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using Paths = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+// Pictures are placeholders, and a ".txt" result cannot be loaded, like any file
+// that is not a picture.
+class RecordingRenderer : public LumivelGL {
+public:
+    using LumivelGL::LumivelGL;
+    Paths requested;
+
+protected:
+    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
+    {
+        requested.push_back(path);
+        if (path.ends_with(".txt"))
+            return nullptr;
+        return std::make_unique<LVTexture>(0, Size { 4, 4 }, Size { 1, 1 });
+    }
+};
+
+void writePropertyList(const std::filesystem::path& path, PropertyDictionary root)
+{
+    std::ofstream(path) << PropertyList::toXML(PropertyValue(std::move(root)));
+}
+
+PropertyDictionary newerLayout(const std::string& query, const std::string& scope)
+{
+    return { { "CompatibleVersion", 1 }, { "RawQuery", query },
+        { "RawQueryDict", PropertyDictionary { { "SearchScopes", PropertyArray { scope } } } } };
+}
+
+class SavedSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SkyvanesView::initialize();
+        mGL = OffscreenGLSurface::create(64, 64);
+        ASSERT_TRUE(mGL && mGL->makeCurrent()) << "no headless OpenGL (Mesa EGL) on this machine";
+        moduleSettings().setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
+        moduleSettings().setObject(PropertyValue(search().string()), SettingsKey::ImageDir);
+        moduleSettings().setInteger(100, SettingsKey::ImageLimit);
+        std::filesystem::create_directory(mFolder.path() / "scope");
+        searchFor("kMDItemFSName == \"*\"");
+    }
+
+    std::filesystem::path search() const { return mFolder.path() / "Pictures.savedSearch"; }
+    std::string at(const std::string& name) const { return (mFolder.path() / "scope" / name).string(); }
+    void searchFor(const std::string& query) const { writePropertyList(search(), newerLayout(query, at(""))); }
+    void add(const std::string& name) const { mFolder.write("scope/" + name, "x"); }
+
+    void start()
+    {
+        mView.setSurface(mGL.get());
+        mView.startAnimation();
+        frame();
+        mView.liveImageQuery()->waitUntilGathered();
+    }
+
+    // One turn of the host's loop: pending changes, then a frame.
+    void frame()
+    {
+        MetadataQuery::deliverPendingUpdates();
+        mView.setNeedsDisplay(true);
+        mView.displayIfNeeded();
+    }
+
+    bool countBecomes(std::size_t count)
+    {
+        for (auto end = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(5ms)) {
+            MetadataQuery::deliverPendingUpdates();
+            if (mView.liveImageQuery()->resultCount() == count)
+                return true;
+        }
+        return false;
+    }
+
+    ScopedPreferences mPreferences;
+    ScopedFakeMimeDatabase mTypes;
+    TemporaryFolder mFolder;
+    std::unique_ptr<OffscreenGLSurface> mGL;
+    RecordingRenderer mView { Rect { {}, { 64, 64 } }, false };
+};
+
+}
+
+TEST_F(SavedSearchTest, BothLayoutsTakeScopesFromTheirOwnKeysAndTheQueryFromTheRoot)
+{
+    const PropertyDictionary newer { { "RawQuery", "true" }, { "RawQueryDict", PropertyDictionary { { "SearchScopes", PropertyArray { "/new" } } } } };
+    const PropertyDictionary older { { "RawQuery", "false" }, { "SearchCriteria", PropertyDictionary { { "FXScopeArrayOfPaths", PropertyArray { "/old", 3 } } } } };
+    auto both = newer;
+    both.insert(older.begin(), older.end());
+    struct Row {
+        PropertyValue version;
+        std::optional<Paths> scopes;
+    };
+    for (const Row& row : { Row { 1, Paths { "/new" } }, Row { 0, Paths { "/old" } }, Row { "2", Paths { "/new" } }, Row { -1, Paths { "/old" } } }) {
+        auto root = both;
+        root["CompatibleVersion"] = row.version;
+        writePropertyList(search(), root);
+        const auto read = SavedSearch::savedSearchWithContentsOfFile(search());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->rawQuery, "true");
+        EXPECT_EQ(read->searchScopes, row.scopes);
+    }
+    writePropertyList(search(), older);
+    EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes, (Paths { "/old" })) << "no CompatibleVersion is the older layout";
+    writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "SearchCriteria", older.at("SearchCriteria") } });
+    EXPECT_FALSE(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes);
+
+    SavedSearch::Failure failure {};
+    mFolder.write("Pictures.savedSearch", "not a property list");
+    EXPECT_FALSE(SavedSearch::liveQueryForFile(search(), &failure));
+    EXPECT_EQ(failure, SavedSearch::Failure::Unreadable);
+    writePropertyList(search(), { { "RawQuery", 13 } });
+    EXPECT_FALSE(SavedSearch::liveQueryForFile(search(), &failure));
+    EXPECT_EQ(failure, SavedSearch::Failure::NoRawQuery);
+    writePropertyList(search(), { { "RawQuery", "kMDItemFSName ==" } });
+    EXPECT_FALSE(SavedSearch::liveQueryForFile(search(), &failure));
+    EXPECT_EQ(failure, SavedSearch::Failure::Refused);
+}
+
+TEST_F(SavedSearchTest, PicturesAppearOnceResultsExistAndTheCursorWrapsWhenTheCountShrinks)
+{
+    start();
+    frame();
+    EXPECT_TRUE(mView.requested.empty());
+    EXPECT_EQ(mView.pathCount(), 0u);
+
+    for (const char* name : { "a.jpg", "b.jpg", "c.jpg", "d.jpg" })
+        add(name);
+    ASSERT_TRUE(countBecomes(4));
+    frame();
+    frame();
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { at("a.jpg"), at("b.jpg"), at("c.jpg") }));
+
+    std::filesystem::remove(at("c.jpg"));
+    std::filesystem::remove(at("d.jpg"));
+    ASSERT_TRUE(countBecomes(2));
+    frame();
+    EXPECT_EQ(mView.requested.back(), at("a.jpg")) << "a cursor past the count starts again at the first result";
+
+    moduleSettings().setInteger(1, SettingsKey::ImageOrder);
+    mView.stopAnimation();
+    start();
+    const auto& query = *mView.liveImageQuery();
+    srandom(11);
+    const auto expected = query.resultPathAtIndex(static_cast<std::size_t>(uniformInteger(0, static_cast<int>(query.resultCount()) - 1)));
+    srandom(11);
+    mView.requested.clear();
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { *expected }));
+    EXPECT_EQ(mView.nextPath(), 0u);
+}
+
+TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesANewQuery)
+{
+    add("notes.txt");
+    add("b.jpg");
+    searchFor("kMDItemFSName == \"*.txt\"");
+    LogCapture log;
+    const int before = LumivelGL::unreadableImageCount();
+    start();
+    frame();
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { at("notes.txt"), at("notes.txt") }));
+    EXPECT_EQ(mView.liveImageQuery()->resultCount(), 1u);
+    EXPECT_EQ(LumivelGL::unreadableImageCount(), before + 2);
+    if (before == 0) {
+        EXPECT_EQ(log.lines(), Paths(2, "Unable to load " + at("notes.txt") + "."));
+    }
+
+    mView.stopAnimation();
+    EXPECT_EQ(mView.liveImageQuery(), nullptr);
+    searchFor("kMDItemFSName == \"*.jpg\"");
+    mView.startAnimation();
+    EXPECT_EQ(mView.liveImageQuery(), nullptr);
+    mView.requested.clear();
+    start();
+    EXPECT_EQ(mView.requested, (Paths {})) << "the first frame starts the query; results come later";
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { at("b.jpg") }));
+}
