@@ -35,19 +35,17 @@ std::size_t index(QueryAttribute attribute)
 
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name)
+const FileAttributes::TypeCache::Entry* FileAttributes::TypeCache::cachedEntryFor(const std::string& path, std::string_view name)
 {
     // Names are matched by their globs, which only look at what follows the first
     // dot; a name without one may need its content read, so it is never cached.
     const std::size_t dot = name.find('.', 1);
-    if (dot == std::string_view::npos || dot + 1 == name.size()) {
-        mUncached = entryOf(path);
-        return mUncached;
-    }
-    const std::string suffix(name.substr(dot + 1));
+    if (dot == std::string_view::npos || dot + 1 == name.size())
+        return nullptr;
+    const std::string_view suffix = name.substr(dot + 1);
     if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
-        return found->second;
-    return mBySuffix.emplace(suffix, entryOf(path)).first->second;
+        return &found->second;
+    return &mBySuffix.emplace(std::string(suffix), entryOf(path)).first->second;
 }
 
 FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path) const
@@ -79,6 +77,9 @@ FileAttributes::FileAttributes(std::string path, TypeCache& types)
 
 const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
 {
+    if (attribute == QueryAttribute::ContentType || attribute == QueryAttribute::ContentTypeTree || attribute == QueryAttribute::Kind
+        || attribute == QueryAttribute::GroupId)
+        return typeValues(attribute);
     auto& slot = mValues[index(attribute)];
     if (slot)
         return *slot;
@@ -97,17 +98,6 @@ const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
     case QueryAttribute::LastUsedDate:
         readStatus();
         break;
-    case QueryAttribute::ContentType:
-    case QueryAttribute::ContentTypeTree:
-    case QueryAttribute::Kind:
-    case QueryAttribute::GroupId: {
-        const auto& entry = mTypes.entryFor(mPath, mName);
-        mValues[index(QueryAttribute::ContentType)] = entry.contentType;
-        mValues[index(QueryAttribute::ContentTypeTree)] = entry.contentTypeTree;
-        mValues[index(QueryAttribute::Kind)] = entry.kind;
-        mValues[index(QueryAttribute::GroupId)] = entry.groupId;
-        break;
-    }
     case QueryAttribute::PixelWidth:
     case QueryAttribute::PixelHeight:
         readPixelSize();
@@ -116,6 +106,23 @@ const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
         break;
     }
     return *mValues[index(attribute)];
+}
+
+const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribute)
+{
+    // The values stay in the cache: a walk asks for a type tree per file, and
+    // copying its strings would cost more than everything else.
+    if (!mTypeEntry) {
+        mTypeEntry = mTypes.cachedEntryFor(mPath, mName);
+        if (!mTypeEntry)
+            mTypeEntry = &mOwnTypeEntry.emplace(mTypes.entryOf(mPath));
+    }
+    switch (attribute) {
+    case QueryAttribute::ContentType: return mTypeEntry->contentType;
+    case QueryAttribute::ContentTypeTree: return mTypeEntry->contentTypeTree;
+    case QueryAttribute::Kind: return mTypeEntry->kind;
+    default: return mTypeEntry->groupId;
+    }
 }
 
 void FileAttributes::readStatus()

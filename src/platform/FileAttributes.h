@@ -54,13 +54,18 @@ public:
         struct Entry {
             std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
         };
-        const Entry& entryFor(const std::string& path, std::string_view name);
+        // The entry for the file; null when its name cannot be cached, and then
+        // entryOf gives it.
+        const Entry* cachedEntryFor(const std::string& path, std::string_view name);
+        Entry entryOf(const std::string& path) const;
 
     private:
-        Entry entryOf(const std::string& path) const;
+        struct SuffixHash {
+            using is_transparent = void;
+            std::size_t operator()(std::string_view suffix) const { return std::hash<std::string_view> {}(suffix); }
+        };
         std::shared_ptr<const MimeDatabase> mDatabase;
-        std::unordered_map<std::string, Entry> mBySuffix;
-        Entry mUncached;
+        std::unordered_map<std::string, Entry, SuffixHash, std::equal_to<>> mBySuffix;
     };
 
     FileAttributes(std::string path, TypeCache& types);
@@ -73,10 +78,13 @@ public:
 private:
     void readStatus();
     void readPixelSize();
+    const std::vector<QueryValue>& typeValues(QueryAttribute attribute);
 
     std::string mPath;
     std::string_view mName;
     TypeCache& mTypes;
+    const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache, or mOwnTypeEntry
+    std::optional<TypeCache::Entry> mOwnTypeEntry;
     bool mStatusRead { false };
     bool mPixelSizeRead { false };
     std::array<std::optional<std::vector<QueryValue>>, static_cast<std::size_t>(QueryAttribute::Count)> mValues;

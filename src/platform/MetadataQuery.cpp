@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 namespace {
 
@@ -135,6 +136,7 @@ void MetadataQuery::deliver()
 
 void MetadataQuery::apply(std::vector<QueryWorker::Change>& changes)
 {
+    // The worker adds only what is not in the results and removes only what is.
     // Removals are collected and done in one pass; a path that comes back after
     // leaving goes to the end, so pending removals are done first.
     std::unordered_set<std::string> removed;
@@ -146,14 +148,12 @@ void MetadataQuery::apply(std::vector<QueryWorker::Change>& changes)
     };
     for (QueryWorker::Change& change : changes) {
         if (!change.added) {
-            if (mPresent.erase(change.path))
-                removed.insert(std::move(change.path));
+            removed.insert(std::move(change.path));
             continue;
         }
-        if (removed.contains(change.path))
+        if (!removed.empty() && removed.contains(change.path))
             removePending();
-        if (mPresent.insert(change.path).second)
-            mResults.push_back(std::move(change.path));
+        mResults.push_back(std::move(change.path));
     }
     removePending();
 }

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 // A live search of the files on this computer: the files of its scope folders that
@@ -62,7 +61,6 @@ private:
     std::shared_ptr<const QueryExpression> mExpression;
     std::vector<std::string> mScopes;
     std::vector<std::string> mResults;
-    std::unordered_set<std::string> mPresent;
     int mUpdatesDisabled { 0 };
     bool mExecuted { false };
     std::shared_ptr<QueryWorker::Outbox> mOutbox;

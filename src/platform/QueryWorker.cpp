@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -23,6 +24,13 @@ double now()
     timespec clock {};
     ::clock_gettime(CLOCK_REALTIME, &clock);
     return static_cast<double>(clock.tv_sec) + clock.tv_nsec * 1e-9;
+}
+
+// A path's folder and name, split at its last '/'.
+std::pair<std::string_view, std::string_view> split(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return { path.substr(0, slash), path.substr(slash + 1) };
 }
 
 bool isRegularFile(const std::string& path)
@@ -55,7 +63,7 @@ void QueryWorker::run(int stopFd)
     mWatchLimitReached = mInotify < 0;
     mTimes = mExpression->resolveTimes(now());
     for (const std::string& folder : mFolders)
-        walk(folder, nullptr);
+        walk(folder, nullptr, true);
     flush();
     {
         std::lock_guard lock(mOutbox->mutex);
@@ -91,32 +99,39 @@ void QueryWorker::gatherAll()
     mTimes = mExpression->resolveTimes(now());
     std::vector<std::string> found;
     for (const std::string& folder : mFolders)
-        walk(folder, &found);
-    const std::set<std::string> current(found.begin(), found.end());
-    for (auto it = mMatched.begin(); it != mMatched.end();) {
-        if (current.contains(*it)) {
-            ++it;
-            continue;
-        }
-        mPending.push_back({ false, *it });
-        it = mMatched.erase(it);
+        walk(folder, &found, false);
+    Matched current;
+    for (const std::string& path : found) {
+        const auto [folder, name] = split(path);
+        current[std::string(folder)].emplace_back(name);
     }
-    for (std::string& path : found)
-        add(std::move(path));
+    for (const auto& [folder, names] : mMatched) {
+        const auto still = current.find(folder);
+        for (const std::string& name : names) {
+            if (still == current.end() || std::find(still->second.begin(), still->second.end(), name) == still->second.end())
+                mPending.push_back({ false, folder + '/' + name });
+        }
+    }
+    for (std::string& path : found) {
+        if (!isMatched(path))
+            mPending.push_back({ true, std::move(path) });
+    }
+    mMatched = std::move(current);
+    mLastFolder = mMatched.end();
     flush();
 }
 
-void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found)
+void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found, bool fresh)
 {
     FolderWalk::searchableFiles(
         folder, [this](const std::string& entered) { watch(entered); },
-        [this, found](std::string path) {
+        [this, found, fresh](std::string path) {
             if (!matches(path))
                 return;
             if (found)
                 found->push_back(std::move(path));
             else
-                add(std::move(path));
+                add(std::move(path), fresh);
         });
 }
 
@@ -171,7 +186,7 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
         if (mask & (IN_DELETE | IN_MOVED_FROM))
             forgetTree(path);
         else if ((mask & (IN_CREATE | IN_MOVED_TO)) && !name.starts_with('.'))
-            walk(path, nullptr);
+            walk(path, nullptr, false);
         return;
     }
     if (mask & (IN_DELETE | IN_MOVED_FROM))
@@ -183,24 +198,37 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
 void QueryWorker::reconsider(const std::string& path)
 {
     if (isRegularFile(path) && matches(path))
-        add(path);
+        add(path, false);
     else
         forget(path);
 }
 
 void QueryWorker::forget(const std::string& path)
 {
-    if (mMatched.erase(path))
-        mPending.push_back({ false, path });
+    const auto [folder, name] = split(path);
+    const auto names = mMatched.find(std::string(folder));
+    if (names == mMatched.end())
+        return;
+    const auto found = std::find(names->second.begin(), names->second.end(), name);
+    if (found == names->second.end())
+        return;
+    names->second.erase(found);
+    mPending.push_back({ false, path });
 }
 
 void QueryWorker::forgetTree(const std::string& folder)
 {
     const std::string prefix = folder + '/';
-    for (auto it = mMatched.lower_bound(prefix); it != mMatched.end() && it->starts_with(prefix);) {
-        mPending.push_back({ false, *it });
+    for (auto it = mMatched.begin(); it != mMatched.end();) {
+        if (it->first != folder && !it->first.starts_with(prefix)) {
+            ++it;
+            continue;
+        }
+        for (const std::string& name : it->second)
+            mPending.push_back({ false, it->first + '/' + name });
         it = mMatched.erase(it);
     }
+    mLastFolder = mMatched.end();
     // A folder moved away keeps its watches, which would report under old names.
     for (auto it = mWatchedFolders.begin(); it != mWatchedFolders.end();) {
         if (it->second == folder || it->second.starts_with(prefix)) {
@@ -218,11 +246,22 @@ bool QueryWorker::matches(const std::string& path)
     return mExpression->matches(file, mTimes);
 }
 
-void QueryWorker::add(std::string path)
+bool QueryWorker::isMatched(const std::string& path) const
 {
-    if (mMatched.contains(path))
+    const auto [folder, name] = split(path);
+    const auto names = mMatched.find(std::string(folder));
+    return names != mMatched.end() && std::find(names->second.begin(), names->second.end(), name) != names->second.end();
+}
+
+void QueryWorker::add(std::string path, bool fresh)
+{
+    if (!fresh && isMatched(path))
         return;
-    mMatched.insert(path);
+    const auto [folder, name] = split(path);
+    // Files come folder by folder, so the last folder's list is nearly always the one.
+    if (mLastFolder == mMatched.end() || mLastFolder->first != folder)
+        mLastFolder = mMatched.try_emplace(std::string(folder)).first;
+    mLastFolder->second.emplace_back(name);
     mPending.push_back({ true, std::move(path) });
     if (mPending.size() >= kBatch)
         flush();

@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -47,7 +46,7 @@ public:
 
 private:
     void gatherAll();
-    void walk(const std::string& folder, std::vector<std::string>* found);
+    void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
     void watch(const std::string& folder);
     void readEvents();
     void handleEvent(int wd, std::uint32_t mask, const std::string& name);
@@ -55,7 +54,8 @@ private:
     void forget(const std::string& path);
     void forgetTree(const std::string& folder);
     bool matches(const std::string& path);
-    void add(std::string path);
+    void add(std::string path, bool fresh);
+    bool isMatched(const std::string& path) const;
     void flush();
 
     std::shared_ptr<const QueryExpression> mExpression;
@@ -66,6 +66,10 @@ private:
     int mInotify { -1 };
     bool mWatchLimitReached { false };
     std::unordered_map<int, std::string> mWatchedFolders;
-    std::set<std::string> mMatched; // ordered, so a folder's files are one range
+    // The matching names of each folder. A first walk never meets a name twice, so
+    // it appends without looking; later changes look in one folder's list only.
+    using Matched = std::unordered_map<std::string, std::vector<std::string>>;
+    Matched mMatched;
+    Matched::iterator mLastFolder { mMatched.end() };
     std::vector<Change> mPending;
 };
