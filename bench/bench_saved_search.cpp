@@ -3,6 +3,7 @@
 // kMDItemContentTypeTree == "public.image" against `find DIR -type f` on the same
 // warm tree, then how long a picture copied into, or deleted from, a watched folder
 // takes to reach the results. Usage: bench_saved_search [scratch-folder] [runs] [--keep]
+#include "BenchTiming.h"
 #include "platform/MetadataQuery.h"
 #include "platform/qt/QtMimeDatabase.h"
 
@@ -36,16 +37,16 @@ void makeTree(const std::filesystem::path& root)
     }
 }
 
-// work returns the time its measured part took.
+// The median of runs calls of work after one warm-up; work returns the time its
+// measured part took, so tearing down what it made stays out of the figure.
 template<typename F>
-double medianSeconds(int runs, F&& work)
+double medianOfMeasured(int runs, F&& work)
 {
-    work(); // warm the cache
+    work();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i)
         times.push_back(std::chrono::duration<double>(work()).count());
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(std::move(times));
 }
 
 std::unique_ptr<MetadataQuery> gather(const std::filesystem::path& root)
@@ -107,7 +108,7 @@ int main(int argc, char** argv)
 
     // Only the gathering is timed; each query is let go before the next run starts.
     std::unique_ptr<MetadataQuery> query;
-    const double ours = medianSeconds(runs, [&] {
+    const double ours = medianOfMeasured(runs, [&] {
         query.reset();
         const auto start = Clock::now();
         query = gather(root);
@@ -117,7 +118,7 @@ int main(int argc, char** argv)
     query.reset();
     std::printf("gathering: %zu results, median %.1f ms over %d runs\n", found, ours * 1e3, runs);
     const std::string find = "find '" + root.string() + "' -type f > /dev/null";
-    const double theirs = medianSeconds(runs, [&] {
+    const double theirs = medianOfMeasured(runs, [&] {
         const auto start = Clock::now();
         if (std::system(find.c_str()) != 0)
             std::fprintf(stderr, "find failed\n");

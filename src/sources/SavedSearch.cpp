@@ -36,7 +36,16 @@ const PropertyArray* arrayIn(const PropertyValue& root, std::string_view diction
 
 std::optional<SavedSearch> SavedSearch::savedSearchWithContentsOfFile(const std::string& path)
 {
-    const auto root = PropertyList::readFile(path);
+    return fromRoot(PropertyList::readFile(path));
+}
+
+std::optional<SavedSearch> SavedSearch::savedSearchWithData(std::span<const char> bytes)
+{
+    return fromRoot(PropertyList::parse(bytes));
+}
+
+std::optional<SavedSearch> SavedSearch::fromRoot(const std::optional<PropertyValue>& root)
+{
     if (!root || !root->dictionary())
         return std::nullopt;
     SavedSearch search;

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "platform/MetadataQuery.h"
+#include "platform/PropertyValue.h"
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,14 @@ public:
     // The contents of the file at path, or nothing when it cannot be read as a
     // property list whose root is a dictionary.
     static std::optional<SavedSearch> savedSearchWithContentsOfFile(const std::string& path);
+    // The same for the bytes of such a file.
+    static std::optional<SavedSearch> savedSearchWithData(std::span<const char> bytes);
 
     // The live query of the file at path, executed and gathering; null when the file
     // cannot be read, has no "RawQuery", or its expression is refused (failure says
     // which, when given).
     static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path, Failure* failure = nullptr);
+
+private:
+    static std::optional<SavedSearch> fromRoot(const std::optional<PropertyValue>& root);
 };

@@ -3,7 +3,7 @@
 #include "host/PictureListCommand.h"
 #include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Any text either is refused or gives an expression that evaluates without fault.
+#include "platform/QueryExpression.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+// A small real file, so the attributes that stat or read it have values.
+std::string sampleFile()
+{
+    char path[] = "/tmp/skyvanes-fuzz-Café Beach-XXXXXX.jpg";
+    const int fd = ::mkstemps(path, 4);
+    if (fd < 0)
+        std::abort();
+    if (::write(fd, "not really a picture", 20) != 20)
+        std::abort();
+    ::close(fd);
+    return path;
+}
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string file = sampleFile();
+    static FileAttributes::TypeCache types(nullptr);
+    const auto expression = QueryExpression::expressionWithText(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (expression) {
+        FileAttributes attributes(file, types);
+        (void)expression->matches(attributes, expression->resolveTimes(1.7e9));
+    }
+    return 0;
+}
