@@ -83,6 +83,7 @@ void MetadataQuery::stop()
 {
     std::erase(liveQueries(), this);
     if (mWorker.joinable()) {
+        mOutbox->stopping = true;
         const std::uint64_t one = 1;
         [[maybe_unused]] const auto written = ::write(mStopFd, &one, sizeof one);
         mWorker.join();

@@ -72,7 +72,7 @@ void QueryWorker::run(int stopFd)
     mOutbox->gatheredChanged.notify_all();
 
     auto nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
-    for (;;) {
+    while (!stopping()) {
         pollfd fds[2] = { { stopFd, POLLIN, 0 }, { mInotify, POLLIN, 0 } };
         int timeout = -1;
         if (mWatchLimitReached) {
@@ -124,9 +124,13 @@ void QueryWorker::gatherAll()
 void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found, bool fresh)
 {
     FolderWalk::searchableFiles(
-        folder, [this](const std::string& entered) { watch(entered); },
+        folder,
+        [this](const std::string& entered) {
+            watch(entered);
+            return !stopping();
+        },
         [this, found, fresh](std::string path) {
-            if (!matches(path))
+            if (stopping() || !matches(path))
                 return;
             if (found)
                 found->push_back(std::move(path));

@@ -4,6 +4,7 @@
 #include "platform/FileAttributes.h"
 #include "platform/QueryExpression.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -30,6 +31,8 @@ public:
         std::vector<Change> changes;
         bool gathered { false }; // the first walk of every folder is over
         bool watchLimitReached { false };
+        // Set before the stop is signalled, so that a long walk ends early too.
+        std::atomic<bool> stopping { false };
     };
 
     QueryWorker(std::shared_ptr<const QueryExpression> expression, std::vector<std::string> folders,
@@ -47,6 +50,7 @@ public:
 private:
     void gatherAll();
     void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
+    bool stopping() const { return mOutbox->stopping.load(std::memory_order_relaxed); }
     void watch(const std::string& folder);
     void readEvents();
     void handleEvent(int wd, std::uint32_t mask, const std::string& name);

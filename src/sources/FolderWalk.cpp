@@ -184,10 +184,11 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
     return files;
 }
 
-bool FolderWalk::searchableFiles(const std::string& folder, const std::function<void(const std::string&)>& enteringFolder,
+bool FolderWalk::searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
     const std::function<void(std::string)>& foundFile)
 {
-    enteringFolder(folder);
+    if (!enteringFolder(folder))
+        return true;
     auto top = readFolder(folder);
     if (!top)
         return false;
@@ -204,7 +205,8 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
         if (entry.kind == Kind::File) {
             foundFile(std::move(path));
         } else if (!entry.name.starts_with('.')) {
-            enteringFolder(path);
+            if (!enteringFolder(path))
+                return true;
             if (auto entries = readFolder(path))
                 stack.push_back({ std::move(path), std::move(*entries), 0, {} });
         }

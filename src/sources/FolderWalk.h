@@ -24,8 +24,8 @@ public:
 
     // The same walk for searching: every regular file of the tree (hidden ones too),
     // but no folder whose name begins with a dot is entered. enteringFolder is told
-    // of each folder, the top one included, just before it is read; returns false
-    // when folder cannot be read.
-    static bool searchableFiles(const std::string& folder, const std::function<void(const std::string&)>& enteringFolder,
+    // of each folder, the top one included, just before it is read, and ends the
+    // walk by returning false; returns false when folder cannot be read.
+    static bool searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
         const std::function<void(std::string)>& foundFile);
 };
