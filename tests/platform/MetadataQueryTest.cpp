@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "platform/MetadataQuery.h"
 #include "platform/QueryScopes.h"
+#include "platform/qt/QtMimeDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,14 @@ namespace {
 
 using Paths = std::vector<std::string>;
 using namespace std::chrono_literals;
+
+Paths results(const MetadataQuery& query)
+{
+    Paths paths;
+    for (std::size_t i = 0; i < query.resultCount(); ++i)
+        paths.push_back(*query.resultPathAtIndex(i));
+    return paths;
+}
 
 class MetadataQueryTest : public ::testing::Test {
 protected:
@@ -28,13 +37,6 @@ protected:
 
     std::string at(const std::string& name) const { return (mFolder.path() / name).string(); }
 
-    static Paths results(const MetadataQuery& query)
-    {
-        Paths paths;
-        for (std::size_t i = 0; i < query.resultCount(); ++i)
-            paths.push_back(*query.resultPathAtIndex(i));
-        return paths;
-    }
 
     // Delivers as the host's frame loop would until the results are as expected.
     static bool settlesTo(const MetadataQuery& query, const Paths& expected)
@@ -105,6 +107,21 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
     std::this_thread::sleep_for(100ms);
     MetadataQuery::deliverPendingUpdates();
     EXPECT_EQ(query->resultCount(), 2u);
+}
+
+TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheirSize)
+{
+    MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
+    TemporaryFolder folder;
+    std::filesystem::copy_file(std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", folder.path() / "photo");
+    folder.write("notes.txt", "x");
+    folder.write("empty.png", "");
+    auto query = MetadataQuery::create(R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && kMDItemPixelWidth > 1)");
+    query->setSearchScope({ folder.path().string() });
+    query->execute();
+    query->waitUntilGathered();
+    MimeDatabase::setShared(nullptr);
+    EXPECT_EQ(results(*query), (Paths { (folder.path() / "photo").string() })) << "a picture is known by its content when its name says nothing";
 }
 
 TEST(QueryScopes, EntriesBecomeExistingOutermostFolders)
