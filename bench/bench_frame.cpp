@@ -10,6 +10,7 @@
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
+#include "platform/qt/QtImageDecoder.h"
 #include "render/LumivelGL.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
@@ -51,6 +52,7 @@ public:
         : LumivelGL(Rect { {}, { kWidth, kHeight } }, false)
         , mSynthetic(synthetic)
     {
+        setImageDecoder(std::make_shared<QtImageDecoder>());
     }
     std::vector<std::string> paths;
     bool loaded { false };

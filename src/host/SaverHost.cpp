@@ -124,7 +124,7 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 }
 
-int SaverHost::run(const CommandLine& line, const char* programName)
+int SaverHost::run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
 {
     if (!displayReachable())
         return 1;
@@ -144,6 +144,7 @@ int SaverHost::run(const CommandLine& line, const char* programName)
         auto screen = SaverScreen::create(target, line.mode, line.showFps);
         if (!screen)
             return 1;
+        screen->setImageDecoder(decoder);
         screens.push_back(std::move(screen));
     }
     // Closing any one of several screens ends the run, as closing the only one does.

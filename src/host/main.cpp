@@ -9,6 +9,7 @@
 #include "host/Snapshot.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <iostream>
 
@@ -38,8 +39,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:
-        return Snapshot::run(line);
+        return Snapshot::run(line, std::make_shared<QtImageDecoder>());
     default:
-        return SaverHost::run(line, argv[0]);
+        return SaverHost::run(line, argv[0], std::make_shared<QtImageDecoder>());
     }
 }

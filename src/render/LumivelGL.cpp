@@ -83,7 +83,7 @@ std::vector<std::string> LumivelGL::loadImagePaths()
 
 std::unique_ptr<LVTexture> LumivelGL::textureWithImageAtPath(const std::string& path)
 {
-    return LVTexture::textureWithImageAtPath(path);
+    return mImageDecoder ? LVTexture::textureWithImageAtPath(path, *mImageDecoder) : nullptr;
 }
 
 void LumivelGL::imageExpired(Sprite& sprite)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/GLView.h"
+#include "platform/ImageDecoder.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"
 
@@ -20,6 +21,10 @@ public:
     // The view over frame; preview is true for the host's small preview.
     LumivelGL(Rect frame, bool preview);
     ~LumivelGL() override;
+
+    // The decoder that reads the pictures; the host hands it in before the first
+    // frame. Without one every picture is unreadable.
+    void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder) { mImageDecoder = std::move(decoder); }
 
     // Reads the settings and readies the view for its first frame.
     void startAnimation();
@@ -68,6 +73,7 @@ private:
     void setUpProjection(float width, float height);
     void dropExpiredSprites();
 
+    std::shared_ptr<const ImageDecoder> mImageDecoder;
     std::optional<std::vector<std::string>> mImagePaths;
     std::uint32_t mPathCount { 0 };
     std::uint32_t mNextPath { 0 };

@@ -1,26 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textures/LVTexture.h"
 
-#include "platform/Image.h"
+#include "platform/ImageDecoder.h"
 #include "textures/ArtworkCacheFile.h"
 #include "textures/TextureDimensions.h"
 
-std::unique_ptr<LVTexture> LVTexture::textureWithImageAtPath(const std::string& path)
+std::unique_ptr<LVTexture> LVTexture::textureWithImageAtPath(const std::string& path, const ImageDecoder& decoder)
 {
-    return initWithImageAtPath(path);
+    return initWithImageAtPath(path, decoder);
 }
 
-std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string& path)
+std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string& path, const ImageDecoder& decoder)
 {
     if (ArtworkCacheFile::isArtworkCachePath(path)) {
         // The decoder reads the file's bytes in place, so the file stays in memory
         // until the texture has been made.
         const auto file = ArtworkCacheFile::readFromFile(path);
         const auto picture = file ? file->picture() : std::nullopt;
-        auto image = picture ? Image::imageWithData(*picture) : nullptr;
+        auto image = picture ? decoder.imageWithData(*picture) : nullptr;
         return image ? initWithImage(*image) : nullptr;
     }
-    auto image = Image::imageWithContentsOfFile(path);
+    auto image = decoder.imageWithContentsOfFile(path);
     return image ? initWithImage(*image) : nullptr;
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/Image.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include "platform/qt/HeifImage.h"
 #include "platform/qt/QtImage.h"
@@ -10,7 +10,7 @@
 
 // Qt's readers come first (they cover nearly everything and scale JPEG while
 // decoding); libheif takes what they refuse, HEIC and AVIF from phones.
-std::unique_ptr<Image> Image::imageWithContentsOfFile(const std::string& path)
+std::unique_ptr<Image> QtImageDecoder::imageWithContentsOfFile(const std::string& path) const
 {
     auto file = std::make_unique<QFile>(QString::fromStdString(path));
     if (!file->open(QIODevice::ReadOnly))
@@ -24,9 +24,9 @@ std::unique_ptr<Image> Image::imageWithContentsOfFile(const std::string& path)
     return nullptr;
 }
 
-std::unique_ptr<Image> Image::imageWithData(std::span<const std::uint8_t> bytes)
+std::unique_ptr<Image> QtImageDecoder::imageWithData(std::span<const std::uint8_t> bytes) const
 {
-    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(kMaximumAllocation))
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(Image::kMaximumAllocation))
         return nullptr;
     // fromRawData borrows the bytes: the caller keeps them alive while the image lives.
     const QByteArray borrowed = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
