@@ -4,6 +4,7 @@
 #include "host/EmptyListReason.h"
 #include "host/SaverScreen.h"
 #include "platform/Log.h"
+#include "render/PictureReadAhead.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,6 +25,8 @@ int gSignalPipe[2] = { -1, -1 };
 
 void onSignal(int)
 {
+    // A frame waiting for a picture read ahead lets go, so the event loop can quit.
+    PictureReadAhead::interruptWaits();
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(gSignalPipe[1], &byte, 1);
 }

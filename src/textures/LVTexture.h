@@ -9,6 +9,7 @@
 
 class Image;
 class ImageDecoder;
+struct FittedPicture;
 
 // One OpenGL texture made from one picture, with the picture's fitted size and the
 // fraction of the power-of-two texture it covers. Made, used and destroyed with the
@@ -23,6 +24,8 @@ public:
     // The texture of an already decoded picture, which is resized to fit the Detail
     // setting; null when the picture cannot be drawn.
     static std::unique_ptr<LVTexture> initWithImage(Image& image);
+    // The texture of a picture already fitted, perhaps on another thread.
+    static std::unique_ptr<LVTexture> initWithFittedPicture(const FittedPicture& picture);
     // Adopts an existing texture name (0 for none); for tests and tools.
     LVTexture(GLuint name, Size imageDimensions, Size imageSpan);
     ~LVTexture();

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/BackgroundWorkers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// A niceness above the frame thread's: decoding ahead must never take the frame's core.
+constexpr int kNiceIncrement = 10;
+constexpr unsigned kMostWorkers = 4;
+
+class Workers {
+public:
+    Workers()
+    {
+        const unsigned count = std::clamp(std::thread::hardware_concurrency(), 1u, kMostWorkers);
+        for (unsigned i = 0; i < count; ++i)
+            std::thread([this] { work(); }).detach();
+    }
+
+    void post(std::function<void()> task)
+    {
+        {
+            std::lock_guard lock(mMutex);
+            mTasks.push_back(std::move(task));
+        }
+        mWake.notify_one();
+    }
+
+    bool busy() const { return mRunning.load() > 0; }
+
+private:
+    void work()
+    {
+        // On Linux a niceness set for the thread's own id applies to that thread only.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), ::getpriority(PRIO_PROCESS, 0) + kNiceIncrement);
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock lock(mMutex);
+                mWake.wait(lock, [this] { return !mTasks.empty(); });
+                task = std::move(mTasks.front());
+                mTasks.pop_front();
+                ++mRunning;
+            }
+            task();
+            task = nullptr;
+            --mRunning;
+        }
+    }
+
+    std::mutex mMutex;
+    std::condition_variable mWake;
+    std::deque<std::function<void()>> mTasks;
+    std::atomic<int> mRunning { 0 };
+};
+
+Workers& workers()
+{
+    // Never destroyed: its threads may outlive every static destructor.
+    static Workers* shared = new Workers;
+    return *shared;
+}
+
+}
+
+void BackgroundWorkers::post(std::function<void()> task)
+{
+    workers().post(std::move(task));
+}
+
+bool BackgroundWorkers::busy()
+{
+    return workers().busy();
+}

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <functional>
+
+// A few threads for the process (at most one per core, four at most), below the
+// frame thread's priority, that run posted tasks in the order posted. They are
+// never joined: nothing waits for a task, and a task that is still running when
+// the program ends simply ends with it, so a task must own what it uses.
+class BackgroundWorkers {
+public:
+    static void post(std::function<void()> task);
+    // True while a task runs; the program then ends without tearing down the
+    // libraries under its feet.
+    static bool busy();
+};
