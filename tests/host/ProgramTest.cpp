@@ -169,6 +169,32 @@ TEST(Program, ConfigureSavesWhenReturnClosesTheWindow)
     EXPECT_EQ(runProgram(preferences, { "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }), 0);
 }
 
+TEST(Program, SigtermEndsTheSaverPromptlyWhileAPictureIsStillBeingRead)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    TemporaryFolder pictures;
+    const auto folder = pictures.path() / "pictures";
+    pictures.write("pictures/a-first", "a");
+    pictures.write("pictures/b-endless", "b");
+    // In order, two at once: the second frame needs the picture that never arrives.
+    auto& settings = moduleSettings();
+    settings.setObject(PropertyValue(folder.string()), SettingsKey::ImageDir);
+    settings.setInteger(0, SettingsKey::ImageOrder);
+    settings.setInteger(2, SettingsKey::ImageLimit);
+    const auto window = server->createWindow(300, 200);
+    ProgramRun saver({ ENDLESS_PICTURE_SAVER, folder.string(), "-window-id", hex(window) }, displayEnvironment(preferences, *server));
+    for (int i = 0; i < 200 && !std::filesystem::exists(folder.string() + ".reading"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(std::filesystem::exists(folder.string() + ".reading"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the frame that needs it is waiting now
+
+    const auto sent = std::chrono::steady_clock::now();
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
+}
+
 TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
 {
     auto server = XServer::start(1024, 768);
