@@ -129,3 +129,29 @@ TEST(PictureDecoder, DamagedPngChunkLengthIsRefusedButATruncatedPngIsShown)
 }
 
 }
+
+TEST(PictureDecoder, WebpIsScaledWhileDecodingAndKeepsItsTransparency)
+{
+    QImage translucent = quadrantPicture(96, 48).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x)
+            translucent.setPixel(x, y, (translucent.pixel(x, y) & 0xffffff) | (y < 24 ? 0xff000000u : 0x80000000u));
+    const std::string webp = encode(translucent, "webp", 100);
+    TemporaryFolder folder;
+    const std::string path = folder.write("p.webp", webp);
+    for (const bool fromFile : { false, true }) {
+        auto image = fromFile ? QtImageDecoder().imageWithContentsOfFile(path) : QtImageDecoder().imageWithData(bytesOf(webp));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), (Size { 96, 48 }));
+        image->setSize({ 48, 24 });
+        const auto bitmap = image->capture();
+        ASSERT_TRUE(bitmap);
+        ASSERT_EQ(bitmap->pixelsWide, 48);
+        ASSERT_EQ(bitmap->pixelsHigh, 24);
+        const auto at = [&](int x, int y) { return bitmap->data.data() + y * bitmap->bytesPerRow + x * 4; };
+        EXPECT_TRUE(near(kTopLeft, at(2, 2), 8));
+        EXPECT_TRUE(near(kBottomRight, at(45, 21), 8)) << "half-transparent pixels keep their colour";
+        EXPECT_EQ(at(2, 2)[3], 255);
+        EXPECT_NEAR(at(45, 21)[3], 128, 2);
+    }
+}
