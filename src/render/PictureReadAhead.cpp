@@ -41,12 +41,25 @@ void PictureReadAhead::interruptWaits()
     sWaitsInterrupted.store(true);
 }
 
+// Reads the job's picture, which the caller has marked as running. The task owns
+// everything it uses: the renderer may be gone when it ends.
+void PictureReadAhead::run(const std::shared_ptr<Job>& job, const std::shared_ptr<const ImageDecoder>& decoder,
+    const std::shared_ptr<FittedPictureCache>& cache)
+{
+    PictureRead read = readFittedPicture(job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get());
+    {
+        std::lock_guard lock(job->mutex);
+        job->read = std::move(read);
+        job->state = Job::State::Finished;
+    }
+    job->finished.notify_all();
+}
+
 std::shared_ptr<PictureReadAhead::Job> PictureReadAhead::queue(const std::string& path, float maximumEdge)
 {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->maximumEdge = maximumEdge;
-    // The task owns everything it uses: the renderer may be gone when it runs.
     BackgroundWorkers::post([job, decoder = mDecoder, cache = mCache] {
         {
             std::lock_guard lock(job->mutex);
@@ -54,13 +67,7 @@ std::shared_ptr<PictureReadAhead::Job> PictureReadAhead::queue(const std::string
                 return;
             job->state = Job::State::Running;
         }
-        PictureRead read = readFittedPicture(job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get());
-        {
-            std::lock_guard lock(job->mutex);
-            job->read = std::move(read);
-            job->state = Job::State::Finished;
-        }
-        job->finished.notify_all();
+        run(job, decoder, cache);
     });
     return job;
 }
@@ -72,7 +79,7 @@ void PictureReadAhead::expect(const std::vector<std::string>& paths, float maxim
         if (jobs.contains(path))
             continue;
         const auto kept = mJobs.find(path);
-        if (kept != mJobs.end() && kept->second->maximumEdge == maximumEdge && !dropped(*kept->second)) {
+        if (kept != mJobs.end() && kept->second->maximumEdge == maximumEdge) {
             jobs.insert(mJobs.extract(kept));
             continue;
         }
@@ -92,30 +99,25 @@ void PictureReadAhead::clear()
     mJobs.clear();
 }
 
-bool PictureReadAhead::dropped(Job& job)
+// The read ahead once it is done, waited for; nothing when it was dropped, or the
+// wait was broken off. A read the workers have not begun gets a thread of its own at
+// the frame's priority, rather than wait behind others or hold up the frame thread,
+// where nothing could break it off.
+std::optional<PictureReadAhead::Taken> PictureReadAhead::finished(const std::shared_ptr<Job>& job)
 {
-    std::lock_guard lock(job.mutex);
-    return job.state == Job::State::Dropped;
-}
-
-// The read ahead once it is done; nothing when it was never started (the frame then
-// reads the picture itself, which is the same work) or the wait was broken off.
-std::optional<PictureReadAhead::Taken> PictureReadAhead::finished(Job& job, bool& begun)
-{
-    std::unique_lock lock(job.mutex);
-    begun = job.state != Job::State::Queued;
-    if (!begun) {
-        job.state = Job::State::Dropped;
-        return std::nullopt;
+    std::unique_lock lock(job->mutex);
+    if (job->state == Job::State::Queued) {
+        job->state = Job::State::Running;
+        BackgroundWorkers::runAtOnce([job, decoder = mDecoder, cache = mCache] { run(job, decoder, cache); });
     }
-    while (job.state == Job::State::Running) {
+    while (job->state == Job::State::Running) {
         if (sWaitsInterrupted.load())
             return Taken { {}, true };
-        job.finished.wait_for(lock, kInterruptPoll);
+        job->finished.wait_for(lock, kInterruptPoll);
     }
-    if (job.state != Job::State::Finished)
+    if (job->state != Job::State::Finished)
         return std::nullopt;
-    return Taken { job.read, false };
+    return Taken { job->read, false };
 }
 
 PictureReadAhead::Taken PictureReadAhead::take(const std::string& path, const std::function<float()>& maximumEdge)
@@ -128,21 +130,17 @@ PictureReadAhead::Taken PictureReadAhead::take(const std::string& path, const st
         return *edge;
     };
     const auto found = mJobs.find(path);
-    bool foreseen = false;
     if (found != mJobs.end()) {
-        bool begun = false;
-        auto taken = finished(*found->second, begun);
+        auto taken = finished(found->second);
         if (taken && taken->interrupted)
             return *taken;
         // The file must be the one that was read, and the picture fitted as wanted now.
-        foreseen = !begun
-            || (taken && taken->read.stamp && taken->read.stamp == FileStamp::of(path)
-                && (!taken->read.opened || taken->read.maximumEdge == edgeOnce()));
-        if (foreseen && taken) {
+        if (taken && taken->read.stamp && taken->read.stamp == FileStamp::of(path)
+            && (!taken->read.opened || taken->read.maximumEdge == edgeOnce())) {
             ++mForeseen;
             return *taken;
         }
     }
-    ++(foreseen ? mForeseen : mUnforeseen);
+    ++mUnforeseen;
     return Taken { readFittedPicture(path, *mDecoder, edgeOnce, mCache.get()), false };
 }

@@ -40,8 +40,8 @@ public:
     // it that is under way.
     Taken take(const std::string& path, const std::function<float()>& maximumEdge);
 
-    // How many takes were of a path expected (whether its read had begun or the frame
-    // did it itself), and how many were not foreseen and read on the spot.
+    // How many takes a read ahead served, and how many were not foreseen and were
+    // read on the spot.
     int foreseenCount() const { return mForeseen; }
     int unforeseenCount() const { return mUnforeseen; }
 
@@ -52,8 +52,9 @@ public:
 private:
     struct Job;
     std::shared_ptr<Job> queue(const std::string& path, float maximumEdge);
-    static std::optional<Taken> finished(Job& job, bool& begun);
-    static bool dropped(Job& job);
+    std::optional<Taken> finished(const std::shared_ptr<Job>& job);
+    static void run(const std::shared_ptr<Job>& job, const std::shared_ptr<const ImageDecoder>& decoder,
+        const std::shared_ptr<FittedPictureCache>& cache);
 
     std::shared_ptr<const ImageDecoder> mDecoder;
     std::shared_ptr<FittedPictureCache> mCache;

@@ -16,8 +16,8 @@
 
 namespace {
 
-// A sanitized build spends most of a second checking for leaks at exit.
-#if defined(__SANITIZE_ADDRESS__)
+// A sanitized build spends most of a second checking for leaks or races at exit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr auto kPromptExit = std::chrono::milliseconds(3000);
 #else
 constexpr auto kPromptExit = std::chrono::milliseconds(500);
