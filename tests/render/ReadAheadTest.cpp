@@ -158,10 +158,11 @@ TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndSho
     settings().setFloat(3000.0f, SettingsKey::FlightSpeed);
     auto decoder = std::make_shared<FakeImageDecoder>();
     const auto paths = pictures(*decoder, 2, 0);
-    Gate gate;
-    decoder->beforeCapture = [&](const std::string& path) {
-        if (path == paths[1])
-            gate.pass();
+    // Shared with the decoder: a read ahead may still be running when the test ends.
+    auto gate = std::make_shared<Gate>();
+    decoder->beforeCapture = [gate, slow = paths[1]](const std::string& path) {
+        if (path == slow)
+            gate->pass();
     };
     ListRenderer view(paths, decoder, true);
     view.setSurface(mGL.get());
@@ -170,9 +171,9 @@ TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndSho
     // The first picture flies past in a few frames while the second is stuck.
     while (view.liveSpriteCount() == 1)
         EXPECT_LT(draw(view), 0.1);
-    std::thread opener([&gate] {
+    std::thread opener([gate] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        gate.open();
+        gate->open();
     });
     EXPECT_GE(draw(view), 0.14);
     opener.join();
