@@ -4,7 +4,7 @@
 #include "platform/OffscreenGLSurface.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "render/LumivelGL.h"
-#include "saver/SettingsKeys.h"
+#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 #include "textures/FittedPictureCache.h"
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/WebpImage.h"
 
+#include "platform/WholeFile.h"
 #include "platform/qt/BitmapConversion.h"
 
 #include <QColorSpace>
-#include <QFile>
 #include <QImage>
 #include <cstring>
 #include <webp/decode.h>
@@ -38,14 +38,12 @@ bool WebpImage::looksLikeWebp(std::span<const std::uint8_t> head)
 
 std::unique_ptr<WebpImage> WebpImage::imageWithContentsOfFile(const std::string& path)
 {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || file.size() > Image::kMaximumAllocation)
+    auto bytes = readWholeFile(path, WholeFileLimits { static_cast<std::size_t>(Image::kMaximumAllocation) });
+    if (!bytes)
         return nullptr;
     std::unique_ptr<WebpImage> image(new WebpImage);
-    image->mOwned.resize(static_cast<std::size_t>(file.size()));
-    if (file.read(reinterpret_cast<char*>(image->mOwned.data()), file.size()) != file.size())
-        return nullptr;
-    image->mBytes = image->mOwned;
+    image->mOwned = std::move(*bytes);
+    image->mBytes = std::span(reinterpret_cast<const std::uint8_t*>(image->mOwned.data()), image->mOwned.size());
     return image->readHeader() ? std::move(image) : nullptr;
 }
 

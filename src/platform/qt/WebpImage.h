@@ -6,7 +6,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 // A still WebP picture decoded by libwebp, which scales while it decodes, so a large
 // WebP costs about what its fitted size costs. Its ICC profile is applied as Qt's
@@ -28,7 +27,7 @@ private:
     WebpImage() = default;
     bool readHeader();
 
-    std::vector<std::uint8_t> mOwned;
+    std::string mOwned;
     std::span<const std::uint8_t> mBytes;
     int mWidth { 0 };
     int mHeight { 0 };
