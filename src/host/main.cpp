@@ -12,24 +12,7 @@
 #include "platform/BackgroundWorkers.h"
 #include "platform/qt/QtImageDecoder.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
-
-namespace {
-
-// A picture may still be being read ahead, and nothing waits for it: the program then
-// ends without running the libraries' teardown under the reading thread's feet.
-int leave(int status)
-{
-    if (BackgroundWorkers::busy()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
-}
-
-}
 
 int main(int argc, char** argv)
 {
@@ -57,8 +40,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:
-        return leave(Snapshot::run(line, std::make_shared<QtImageDecoder>()));
+        return BackgroundWorkers::finish(Snapshot::run(line, std::make_shared<QtImageDecoder>()));
     default:
-        return leave(SaverHost::run(line, argv[0], std::make_shared<QtImageDecoder>()));
+        return BackgroundWorkers::finish(SaverHost::run(line, argv[0], std::make_shared<QtImageDecoder>()));
     }
 }

@@ -2,6 +2,8 @@
 #include "platform/BackgroundWorkers.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -18,6 +20,9 @@ namespace {
 // not so far that a frame waiting for a picture waits long on a busy machine.
 constexpr int kNiceIncrement = 2;
 constexpr unsigned kMostWorkers = 4;
+
+// Tasks running; outside the workers, so that asking does not start them.
+std::atomic<int> sRunning { 0 };
 
 class Workers {
 public:
@@ -37,14 +42,12 @@ public:
         mWake.notify_one();
     }
 
-    bool busy() const { return mRunning.load() > 0; }
-
     void runAtOnce(std::function<void()> task)
     {
-        ++mRunning;
-        std::thread([this, task = std::move(task)] {
+        ++sRunning;
+        std::thread([task = std::move(task)] {
             task();
-            --mRunning;
+            --sRunning;
         }).detach();
     }
 
@@ -60,18 +63,17 @@ private:
                 mWake.wait(lock, [this] { return !mTasks.empty(); });
                 task = std::move(mTasks.front());
                 mTasks.pop_front();
-                ++mRunning;
+                ++sRunning;
             }
             task();
             task = nullptr;
-            --mRunning;
+            --sRunning;
         }
     }
 
     std::mutex mMutex;
     std::condition_variable mWake;
     std::deque<std::function<void()>> mTasks;
-    std::atomic<int> mRunning { 0 };
 };
 
 Workers& workers()
@@ -95,5 +97,14 @@ void BackgroundWorkers::runAtOnce(std::function<void()> task)
 
 bool BackgroundWorkers::busy()
 {
-    return workers().busy();
+    return sRunning.load() > 0;
+}
+
+int BackgroundWorkers::finish(int status)
+{
+    if (busy()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

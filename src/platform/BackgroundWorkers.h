@@ -13,7 +13,10 @@ public:
     // Runs the task at once on a thread of its own at the caller's priority, for work
     // the caller waits for but must be able to stop waiting for.
     static void runAtOnce(std::function<void()> task);
-    // True while a task runs; the program then ends without tearing down the
-    // libraries under its feet.
+    // True while a task runs.
     static bool busy();
+    // For the end of main: while a task runs, ends the process at once with status
+    // (standard streams flushed) rather than tear the libraries down under the task;
+    // otherwise returns status.
+    static int finish(int status);
 };

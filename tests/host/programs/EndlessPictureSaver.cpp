@@ -6,6 +6,7 @@
 #include "FakeImageDecoder.h"
 #include "host/CommandLine.h"
 #include "host/SaverHost.h"
+#include "platform/BackgroundWorkers.h"
 
 #include <chrono>
 #include <cstdio>
@@ -31,5 +32,5 @@ int main(int argc, char** argv)
     const auto parsed = CommandLine::parse(std::vector<std::string>(argv + 2, argv + argc));
     if (!parsed.commandLine)
         return 2;
-    return SaverHost::run(*parsed.commandLine, argv[0], decoder);
+    return BackgroundWorkers::finish(SaverHost::run(*parsed.commandLine, argv[0], decoder));
 }
