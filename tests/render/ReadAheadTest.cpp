@@ -22,11 +22,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kW = 64, kH = 40;
 
-ScreenSaverDefaults& settings()
-{
-    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-}
-
 // A renderer over a fixed list; with readsAhead false it makes every texture the way
 // a frame did before pictures were read ahead: the file read on the spot.
 class ListRenderer : public LumivelGL {
@@ -109,14 +104,14 @@ protected:
 
 TEST_F(ReadAheadTest, ASeedShowsTheSameFramesAndMessagesWithAndWithoutReadingAhead)
 {
-    settings().setInteger(5, SettingsKey::ImageLimit);
-    settings().setFloat(900.0f, SettingsKey::FlightSpeed);
+    moduleSettings().setInteger(5, SettingsKey::ImageLimit);
+    moduleSettings().setFloat(900.0f, SettingsKey::FlightSpeed);
     for (int style : { 0, 1 })
         for (int order : { 0, 1 })
             for (int unreadable : { 0, 3 }) {
                 SCOPED_TRACE(::testing::Message() << "style " << style << " order " << order << " unreadable " << unreadable);
-                settings().setInteger(style, SettingsKey::ImageStyle);
-                settings().setInteger(order, SettingsKey::ImageOrder);
+                moduleSettings().setInteger(style, SettingsKey::ImageStyle);
+                moduleSettings().setInteger(order, SettingsKey::ImageOrder);
                 auto decoder = std::make_shared<FakeImageDecoder>();
                 const auto paths = pictures(*decoder, 6, unreadable);
                 // Reads ahead finish at uneven times, so frames sometimes wait for them.
@@ -153,9 +148,9 @@ TEST_F(ReadAheadTest, ASeedShowsTheSameFramesAndMessagesWithAndWithoutReadingAhe
 
 TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndShowsIt)
 {
-    settings().setInteger(1, SettingsKey::ImageLimit);
-    settings().setInteger(1, SettingsKey::ImageStyle);
-    settings().setFloat(3000.0f, SettingsKey::FlightSpeed);
+    moduleSettings().setInteger(1, SettingsKey::ImageLimit);
+    moduleSettings().setInteger(1, SettingsKey::ImageStyle);
+    moduleSettings().setFloat(3000.0f, SettingsKey::FlightSpeed);
     auto decoder = std::make_shared<FakeImageDecoder>();
     const auto paths = pictures(*decoder, 2, 0);
     // Shared with the decoder: a read ahead may still be running when the test ends.
@@ -191,8 +186,8 @@ TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
     } cases[] = { { "nothing", 1, 256 }, { "Detail", 2, 128 }, { "file", 2, 256 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
-        settings().setInteger(3, SettingsKey::Detail);
-        settings().setInteger(2, SettingsKey::ImageLimit);
+        moduleSettings().setInteger(3, SettingsKey::Detail);
+        moduleSettings().setInteger(2, SettingsKey::ImageLimit);
         auto decoder = std::make_shared<FakeImageDecoder>();
         const auto paths = pictures(*decoder, 1, 0);
         const std::string second = mFolder.write(std::string("second-") + c.change, "1").string();
@@ -205,7 +200,7 @@ TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (c.change == std::string("Detail"))
-            settings().setInteger(2, SettingsKey::Detail);
+            moduleSettings().setInteger(2, SettingsKey::Detail);
         if (c.change == std::string("file"))
             mFolder.write(std::string("second-") + c.change, "22");
         draw(view);
