@@ -12,9 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
+#include <future>
 #include <thread>
 
 namespace {
@@ -43,27 +42,6 @@ private:
     std::vector<std::string> mPaths;
     std::shared_ptr<const FakeImageDecoder> mDecoder;
     bool mReadsAhead;
-};
-
-// Opens once, from any thread; what a slow picture waits for.
-class Gate {
-public:
-    void open()
-    {
-        std::lock_guard lock(mMutex);
-        mOpen = true;
-        mChanged.notify_all();
-    }
-    void pass()
-    {
-        std::unique_lock lock(mMutex);
-        mChanged.wait(lock, [this] { return mOpen; });
-    }
-
-private:
-    std::mutex mMutex;
-    std::condition_variable mChanged;
-    bool mOpen { false };
 };
 
 class ReadAheadTest : public ::testing::Test {
@@ -153,11 +131,11 @@ TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndSho
     moduleSettings().setFloat(3000.0f, SettingsKey::FlightSpeed);
     auto decoder = std::make_shared<FakeImageDecoder>();
     const auto paths = pictures(*decoder, 2, 0);
-    // Shared with the decoder: a read ahead may still be running when the test ends.
-    auto gate = std::make_shared<Gate>();
-    decoder->beforeCapture = [gate, slow = paths[1]](const std::string& path) {
+    // Held by the decoder: a read ahead may still be running when the test ends.
+    std::promise<void> gate;
+    decoder->beforeCapture = [opened = gate.get_future().share(), slow = paths[1]](const std::string& path) {
         if (path == slow)
-            gate->pass();
+            opened.wait();
     };
     ListRenderer view(paths, decoder, true);
     view.setSurface(mGL.get());
@@ -166,9 +144,9 @@ TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndSho
     // The first picture flies past in a few frames while the second is stuck.
     while (view.liveSpriteCount() == 1)
         EXPECT_LT(draw(view), 0.1);
-    std::thread opener([gate] {
+    std::thread opener([&gate] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        gate->open();
+        gate.set_value();
     });
     EXPECT_GE(draw(view), 0.14);
     opener.join();
