@@ -7,9 +7,9 @@
 #include "host/SaverHost.h"
 #include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
+#include "platform/BackgroundWorkers.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
-#include "platform/BackgroundWorkers.h"
 #include "platform/qt/QtImageDecoder.h"
 
 #include <iostream>
