@@ -4,6 +4,7 @@
 #include "host/EmptyListReason.h"
 #include "host/SaverScreen.h"
 #include "platform/Log.h"
+#include "render/PictureReadAhead.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,6 +25,8 @@ int gSignalPipe[2] = { -1, -1 };
 
 void onSignal(int)
 {
+    // A frame waiting for a picture read ahead lets go, so the event loop can quit.
+    PictureReadAhead::interruptWaits();
     const char byte = 1;
     [[maybe_unused]] auto written = ::write(gSignalPipe[1], &byte, 1);
 }
@@ -124,7 +127,7 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 }
 
-int SaverHost::run(const CommandLine& line, const char* programName)
+int SaverHost::run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
 {
     if (!displayReachable())
         return 1;
@@ -144,6 +147,7 @@ int SaverHost::run(const CommandLine& line, const char* programName)
         auto screen = SaverScreen::create(target, line.mode, line.showFps);
         if (!screen)
             return 1;
+        screen->setImageDecoder(decoder);
         screens.push_back(std::move(screen));
     }
     // Closing any one of several screens ends the run, as closing the only one does.

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "host/CommandLine.h"
+#include "platform/ImageDecoder.h"
+
+#include <memory>
 
 // Runs the saver on screen with Qt: in its own window, full screen, or inside a
 // window that xscreensaver or xsecurelock gives it. It keeps the host's contract:
@@ -10,5 +13,6 @@
 class SaverHost {
 public:
     // Returns the exit status: 0 after SIGTERM, SIGINT or the window being closed.
-    static int run(const CommandLine& line, const char* programName);
+    // The renderer reads its pictures with decoder.
+    static int run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder);
 };

@@ -33,6 +33,8 @@ public:
     static std::unique_ptr<SaverScreen> create(const SaverTarget& target, CommandLine::Mode mode, bool showFps);
     ~SaverScreen();
 
+    // The decoder the view's renderer reads its pictures with.
+    void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder) { mView->renderer()->setImageDecoder(std::move(decoder)); }
     void start();
     void stop();
 

@@ -61,7 +61,7 @@ bool writeFile(const std::string& path, const QByteArray& bytes)
 
 }
 
-int Snapshot::run(const CommandLine& line)
+int Snapshot::run(const CommandLine& line, std::shared_ptr<const ImageDecoder> decoder)
 {
     SkyvanesView::initialize();
     const Rect frame { {}, { static_cast<float>(line.width), static_cast<float>(line.height) } };
@@ -70,6 +70,7 @@ int Snapshot::run(const CommandLine& line)
         srandom(static_cast<unsigned>(*line.seed));
 
     LumivelGL* renderer = view.renderer();
+    renderer->setImageDecoder(std::move(decoder));
     const auto& format = renderer->pixelFormat();
     auto surface = OffscreenGLSurface::create(line.width, line.height, 1.0, format ? format->depthSize : 16);
     if (!surface) {

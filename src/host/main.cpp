@@ -7,9 +7,11 @@
 #include "host/SaverHost.h"
 #include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
+#include "platform/BackgroundWorkers.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "platform/qt/QtMimeDatabase.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <iostream>
 
@@ -41,8 +43,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:
-        return Snapshot::run(line);
+        return BackgroundWorkers::finish(Snapshot::run(line, std::make_shared<QtImageDecoder>()));
     default:
-        return SaverHost::run(line, argv[0]);
+        return BackgroundWorkers::finish(SaverHost::run(line, argv[0], std::make_shared<QtImageDecoder>()));
     }
 }

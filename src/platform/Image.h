@@ -5,15 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
-#include <span>
-#include <string>
 #include <vector>
 
 // A decoded-on-demand picture: its upright size is known at once, its pixels are
 // produced at the size asked for, so a large photograph is never decoded whole when
-// only a small texture is wanted. Implemented by the Qt platform library.
+// only a small texture is wanted. Made by an ImageDecoder.
 class Image {
 public:
     // 8 bits per sample, 3 (RGB) or 4 (RGBA) samples per pixel, rows top first,
@@ -35,13 +32,6 @@ public:
     static constexpr std::int64_t kMaximumAllocation = std::int64_t { 512 } << 20;
 
     virtual ~Image() = default;
-
-    // The picture in the file, or null when it is missing, not a readable picture,
-    // or too large.
-    static std::unique_ptr<Image> imageWithContentsOfFile(const std::string& path);
-    // The picture held by bytes, which are not copied and must outlive the Image;
-    // null when they are not a readable picture.
-    static std::unique_ptr<Image> imageWithData(std::span<const std::uint8_t> bytes);
 
     // The upright size in pixels (after the picture's own orientation is applied).
     virtual Size size() const = 0;

@@ -5,10 +5,12 @@
 #include "platform/Random.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
+#include "render/PathPrediction.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 #include "sprites/Lumivel.h"
 #include "sprites/Skyvane.h"
+#include "textures/TextureDimensions.h"
 
 #include <GL/glu.h>
 #include <algorithm>
@@ -16,6 +18,10 @@
 
 std::int32_t LumivelGL::sUnreadableImages = 0;
 
+namespace {
+// Pictures read ahead at most, however many may be on screen.
+constexpr std::size_t kMostReadAhead = 16;
+}
 
 LumivelGL::ChosenFormat LumivelGL::choosePixelFormat()
 {
@@ -44,6 +50,13 @@ LumivelGL::~LumivelGL()
     stopAnimation();
 }
 
+void LumivelGL::setImageDecoder(std::shared_ptr<const ImageDecoder> decoder)
+{
+    if (!mPictureCache)
+        mPictureCache = std::make_shared<FittedPictureCache>();
+    mReadAhead = decoder ? std::make_unique<PictureReadAhead>(std::move(decoder), mPictureCache) : nullptr;
+}
+
 void LumivelGL::startAnimation()
 {
     auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
@@ -57,6 +70,7 @@ void LumivelGL::startAnimation()
     mImages.reset();
     mExpiredImages.clear();
     mLiveImageQuery.reset();
+    mMaximumEdge.reset();
 
     mImageLimit = defaults.integerForKey(SettingsKey::ImageLimit);
     mImageOrder = defaults.integerForKey(SettingsKey::ImageOrder);
@@ -79,6 +93,8 @@ void LumivelGL::stopAnimation()
         mLiveImageQuery->stop();
         mLiveImageQuery.reset();
     }
+    if (mReadAhead)
+        mReadAhead->clear();
 }
 
 std::vector<std::string> LumivelGL::loadImagePaths()
@@ -93,7 +109,33 @@ void LumivelGL::initiateLiveQuery(const std::string& path)
 
 std::unique_ptr<LVTexture> LumivelGL::textureWithImageAtPath(const std::string& path)
 {
-    return LVTexture::textureWithImageAtPath(path);
+    if (!mReadAhead)
+        return nullptr;
+    const auto taken = mReadAhead->take(path, [this] {
+        mMaximumEdge = currentMaximumEdge();
+        return *mMaximumEdge;
+    });
+    mPictureWaitBrokenOff = taken.interrupted;
+    return taken.read.picture ? LVTexture::initWithFittedPicture(*taken.read.picture) : nullptr;
+}
+
+std::vector<std::string> LumivelGL::upcomingPaths(std::size_t count) const
+{
+    if (mPathCount == 0)
+        return {};
+    const int results = mImageStyle == 0 ? Lumivel::kRandomResults : Skyvane::kRandomResults;
+    return predictedPaths(*mImagePaths, mNextPath, mImageOrder == 0, results, count);
+}
+
+void LumivelGL::readAhead()
+{
+    if (!mReadAhead || !mImagePaths)
+        return;
+    if (!mMaximumEdge)
+        mMaximumEdge = currentMaximumEdge();
+    // As many as may be on screen: the flying style replaces its pictures in bursts.
+    const std::size_t count = mImageLimit < 0 ? kMostReadAhead : std::min(static_cast<std::size_t>(mImageLimit), kMostReadAhead);
+    mReadAhead->expect(upcomingPaths(count), *mMaximumEdge);
 }
 
 void LumivelGL::imageExpired(Sprite& sprite)
@@ -143,6 +185,7 @@ void LumivelGL::topUp()
     const auto path = choosePath();
     if (!path)
         return;
+    mPictureWaitBrokenOff = false;
     auto texture = textureWithImageAtPath(*path);
     std::unique_ptr<Sprite> sprite;
     if (texture) {
@@ -151,9 +194,10 @@ void LumivelGL::topUp()
         else
             sprite = Skyvane::skyvaneWithTexture(std::move(texture), bounds(), *this);
     }
+    // A wait broken off because the program is stopping says nothing of the picture.
     if (sprite)
         mImages->push_back(std::move(sprite));
-    else
+    else if (!mPictureWaitBrokenOff)
         applyUnreadablePolicy(*path);
 }
 
@@ -236,6 +280,7 @@ void LumivelGL::drawRect(Rect)
     glDisable(GL_TEXTURE_2D);
 
     dropExpiredSprites();
+    readAhead();
 }
 
 void LumivelGL::dropExpiredSprites()

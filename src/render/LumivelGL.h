@@ -3,6 +3,8 @@
 
 #include "platform/GLView.h"
 #include "platform/MetadataQuery.h"
+#include "platform/ImageDecoder.h"
+#include "render/PictureReadAhead.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"
 
@@ -21,6 +23,10 @@ public:
     // The view over frame; preview is true for the host's small preview.
     LumivelGL(Rect frame, bool preview);
     ~LumivelGL() override;
+
+    // The decoder that reads the pictures; the host hands it in before the first
+    // frame. Without one every picture is unreadable.
+    void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder);
 
     // Reads the settings and readies the view for its first frame.
     void startAnimation();
@@ -55,10 +61,15 @@ public:
     std::size_t liveSpriteCount() const { return mImages ? mImages->size() : 0; }
     bool doubleBuffer() const { return mDoubleBuffer; }
     MetadataQuery* liveImageQuery() const { return mLiveImageQuery.get(); }
+    // The pictures read ahead of the frames that use them; null without a decoder.
+    const PictureReadAhead* pictureReadAhead() const { return mReadAhead.get(); }
 
 protected:
     // The texture of one chosen path, or null when it cannot be read.
     virtual std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+    // The paths the next count top-ups are expected to choose, so that their pictures
+    // can be read ahead; a choice that cannot be foreseen gives none.
+    virtual std::vector<std::string> upcomingPaths(std::size_t count) const;
 
 private:
     struct ChosenFormat {
@@ -74,7 +85,14 @@ private:
     void applyUnreadablePolicy(const std::string& path);
     void setUpProjection(float width, float height);
     void dropExpiredSprites();
+    void readAhead();
 
+    std::unique_ptr<PictureReadAhead> mReadAhead;
+    std::shared_ptr<FittedPictureCache> mPictureCache;
+    // The largest texture edge of the latest picture, which the next ones are read
+    // ahead for.
+    std::optional<float> mMaximumEdge;
+    bool mPictureWaitBrokenOff { false };
     std::optional<std::vector<std::string>> mImagePaths;
     std::unique_ptr<MetadataQuery> mLiveImageQuery;
     std::uint32_t mPathCount { 0 };

@@ -10,8 +10,10 @@
 class Lumivel : public PictureSprite {
 public:
     // A new sprite showing texture inside rect, sized from the parent's bounds; null
-    // when the texture is null or has no size. Consumes 20 results of random().
+    // when the texture is null or has no size. Consumes kRandomResults results of random().
     static std::unique_ptr<Lumivel> lumivelWithTexture(std::unique_ptr<LVTexture> texture, Rect rect, SpriteParent& parent);
+    // Size and place (18), fade step and peak (2); the renderer reads ahead by this.
+    static constexpr int kRandomResults = 20;
 
     // A sprite whose choices are already made; for tests and tools. texture must pass
     // canShow, alphaDelta must be above 0 and parent must outlive the sprite.

@@ -12,8 +12,10 @@ class Skyvane : public PictureSprite {
 public:
     // A new sprite showing texture, placed in an area of twice rect's size about rect's
     // centre, sized by the parent's preview flag and moving at about its flight speed;
-    // null when the texture is null or has no size. Consumes 20 results of random().
+    // null when the texture is null or has no size. Consumes kRandomResults results of random().
     static std::unique_ptr<Skyvane> skyvaneWithTexture(std::unique_ptr<LVTexture> texture, Rect rect, SpriteParent& parent);
+    // Size and place (18), start depth and step (2); the renderer reads ahead by this.
+    static constexpr int kRandomResults = 20;
 
     // A sprite whose choices are already made; for tests and tools. texture must pass
     // canShow and parent must outlive the sprite; a step dz at or below 0 never ends.

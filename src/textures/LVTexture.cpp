@@ -1,27 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textures/LVTexture.h"
 
-#include "platform/Image.h"
-#include "textures/ArtworkCacheFile.h"
+#include "platform/ImageDecoder.h"
+#include "textures/PictureFile.h"
 #include "textures/TextureDimensions.h"
 
-std::unique_ptr<LVTexture> LVTexture::textureWithImageAtPath(const std::string& path)
+std::unique_ptr<LVTexture> LVTexture::textureWithImageAtPath(const std::string& path, const ImageDecoder& decoder)
 {
-    return initWithImageAtPath(path);
+    return initWithImageAtPath(path, decoder);
 }
 
-std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string& path)
+std::unique_ptr<LVTexture> LVTexture::initWithImageAtPath(const std::string& path, const ImageDecoder& decoder)
 {
-    if (ArtworkCacheFile::isArtworkCachePath(path)) {
-        // The decoder reads the file's bytes in place, so the file stays in memory
-        // until the texture has been made.
-        const auto file = ArtworkCacheFile::readFromFile(path);
-        const auto picture = file ? file->picture() : std::nullopt;
-        auto image = picture ? Image::imageWithData(*picture) : nullptr;
-        return image ? initWithImage(*image) : nullptr;
-    }
-    auto image = Image::imageWithContentsOfFile(path);
-    return image ? initWithImage(*image) : nullptr;
+    const PictureRead read = readFittedPicture(path, decoder, currentMaximumEdge, nullptr);
+    return read.picture ? initWithFittedPicture(*read.picture) : nullptr;
+}
+
+std::unique_ptr<LVTexture> LVTexture::initWithFittedPicture(const FittedPicture& picture)
+{
+    Size dimensions;
+    Size span;
+    const GLuint name = generateTextureDimensions(picture, &dimensions, &span);
+    return std::make_unique<LVTexture>(name, dimensions, span);
 }
 
 std::unique_ptr<LVTexture> LVTexture::initWithImage(Image& image)

@@ -8,6 +8,8 @@
 #include <string>
 
 class Image;
+class ImageDecoder;
+struct FittedPicture;
 
 // One OpenGL texture made from one picture, with the picture's fitted size and the
 // fraction of the power-of-two texture it covers. Made, used and destroyed with the
@@ -15,13 +17,15 @@ class Image;
 class LVTexture {
 public:
     // The texture of the picture file at path (album-artwork cache files included),
-    // or null when it cannot be read.
-    static std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+    // read with decoder, or null when it cannot be read.
+    static std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path, const ImageDecoder& decoder);
     // The same as textureWithImageAtPath.
-    static std::unique_ptr<LVTexture> initWithImageAtPath(const std::string& path);
+    static std::unique_ptr<LVTexture> initWithImageAtPath(const std::string& path, const ImageDecoder& decoder);
     // The texture of an already decoded picture, which is resized to fit the Detail
     // setting; null when the picture cannot be drawn.
     static std::unique_ptr<LVTexture> initWithImage(Image& image);
+    // The texture of a picture already fitted, perhaps on another thread.
+    static std::unique_ptr<LVTexture> initWithFittedPicture(const FittedPicture& picture);
     // Adopts an existing texture name (0 for none); for tests and tools.
     LVTexture(GLuint name, Size imageDimensions, Size imageSpan);
     ~LVTexture();

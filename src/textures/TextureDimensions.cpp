@@ -105,25 +105,39 @@ int textureEdge(int pixels)
     return edge;
 }
 
-GLuint generateTextureDimensions(Image& image, Size* dimensions, Size* span)
+float currentMaximumEdge()
 {
     const std::int32_t detail = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).integerForKey(SettingsKey::Detail);
-    const float maximumEdge = static_cast<float>(1 << maximumEdgeExponent(detail, maxTextureSize()));
+    return static_cast<float>(1 << maximumEdgeExponent(detail, maxTextureSize()));
+}
 
+std::optional<FittedPicture> fitPicture(Image& image, float maximumEdge)
+{
     const Size picture = image.size();
     const Size fitted = fittedSize(picture, maximumEdge);
     if (fitted != picture)
         image.setSize(fitted);
 
-    const auto captured = image.capture();
+    auto captured = image.capture();
     if (!captured || captured->pixelsWide <= 0 || captured->pixelsHigh <= 0)
-        return 0;
-    const TextureBitmap texture = flippedTextureBitmap(*captured);
-    const GLuint name = upload(texture);
+        return std::nullopt;
+    return FittedPicture { fitted, std::move(*captured) };
+}
 
+GLuint generateTextureDimensions(const FittedPicture& picture, Size* dimensions, Size* span)
+{
+    const TextureBitmap texture = flippedTextureBitmap(picture.bitmap);
+    const GLuint name = upload(texture);
+    const Size fitted = picture.fitted;
     if (dimensions)
         *dimensions = fitted;
     if (span)
         *span = Size { fitted.width / static_cast<float>(texture.width), fitted.height / static_cast<float>(texture.height) };
     return name;
+}
+
+GLuint generateTextureDimensions(Image& image, Size* dimensions, Size* span)
+{
+    const auto picture = fitPicture(image, currentMaximumEdge());
+    return picture ? generateTextureDimensions(*picture, dimensions, span) : 0;
 }

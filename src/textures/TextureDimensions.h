@@ -2,11 +2,10 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "platform/Image.h"
 
 #include <GL/gl.h>
 #include <cstdint>
-
-class Image;
 
 // The exponent of the largest texture edge for a Detail level: Detail + 5, kept
 // between 0 and log2 of the context's GL_MAX_TEXTURE_SIZE so that no Detail a
@@ -20,6 +19,25 @@ Size fittedSize(Size picture, float maximumEdge);
 
 // The smallest power of two, at least 1, that is not less than pixels.
 int textureEdge(int pixels);
+
+// A picture shrunk to its texture's size and drawn: everything of a texture but the
+// GL part, so it can be made on any thread and kept for later.
+struct FittedPicture {
+    Size fitted;
+    Image::Bitmap bitmap;
+};
+
+// The largest texture edge for the Detail setting read from the settings store at
+// this call and the current GL context's limit. Needs a current GL context.
+float currentMaximumEdge();
+
+// The picture shrunk to maximumEdge (fittedSize) and captured; nothing when its
+// pixels cannot be decoded. Needs neither GL nor the settings.
+std::optional<FittedPicture> fitPicture(Image& image, float maximumEdge);
+
+// The GL half of generateTextureDimensions: the fitted picture flipped into a
+// power-of-two bitmap and uploaded; returns the texture name.
+GLuint generateTextureDimensions(const FittedPicture& picture, Size* dimensions, Size* span);
 
 // Turns the picture into a new GL_TEXTURE_2D texture with power-of-two edges, the
 // picture upright in its lower-left corner, shrunk to the Detail setting read from

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding arbitrary bytes, as an album-artwork file or a damaged photograph hands
 // them over, must give a picture or nothing, never a crash or a runaway allocation.
-#include "platform/Image.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    auto image = Image::imageWithData(std::span<const std::uint8_t>(data, size));
+    auto image = QtImageDecoder().imageWithData(std::span<const std::uint8_t>(data, size));
     if (!image)
         return 0;
     const Size full = image->size();

@@ -16,8 +16,8 @@
 
 namespace {
 
-// A sanitized build spends most of a second checking for leaks at exit.
-#if defined(__SANITIZE_ADDRESS__)
+// A sanitized build spends most of a second checking for leaks or races at exit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr auto kPromptExit = std::chrono::milliseconds(3000);
 #else
 constexpr auto kPromptExit = std::chrono::milliseconds(500);
@@ -167,6 +167,32 @@ TEST(Program, ConfigureSavesWhenReturnClosesTheWindow)
     ASSERT_TRUE(server->pressKey(shown[0], 0xff0d));
     EXPECT_EQ(run.wait(10000), 0);
     EXPECT_EQ(runProgram(preferences, { "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }), 0);
+}
+
+TEST(Program, SigtermEndsTheSaverPromptlyWhileAPictureIsStillBeingRead)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    TemporaryFolder pictures;
+    const auto folder = pictures.path() / "pictures";
+    pictures.write("pictures/a-first", "a");
+    pictures.write("pictures/b-endless", "b");
+    // In order, two at once: the second frame needs the picture that never arrives.
+    auto& settings = moduleSettings();
+    settings.setObject(PropertyValue(folder.string()), SettingsKey::ImageDir);
+    settings.setInteger(0, SettingsKey::ImageOrder);
+    settings.setInteger(2, SettingsKey::ImageLimit);
+    const auto window = server->createWindow(300, 200);
+    ProgramRun saver({ ENDLESS_PICTURE_SAVER, folder.string(), "-window-id", hex(window) }, displayEnvironment(preferences, *server));
+    for (int i = 0; i < 200 && !std::filesystem::exists(folder.string() + ".reading"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(std::filesystem::exists(folder.string() + ".reading"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the frame that needs it is waiting now
+
+    const auto sent = std::chrono::steady_clock::now();
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
 }
 
 TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)

@@ -42,15 +42,15 @@ TEST_F(ArtworkTexture, OnlyTheItcExtensionInAnyCaseIsReadThroughTheHeader)
     const std::string png = encode(quadrantPicture(40, 20), "png");
     const std::string artwork = cacheFile(16, 24, png);
     for (const char* name : { "a.ITC", "b.itc", "c.Itc" }) {
-        auto texture = LVTexture::textureWithImageAtPath(folder.write(name, artwork));
+        auto texture = LVTexture::textureWithImageAtPath(folder.write(name, artwork), QtImageDecoder());
         ASSERT_TRUE(texture) << name;
         EXPECT_EQ(texture->imageDimensions(), (Size { 40, 20 }));
     }
-    EXPECT_TRUE(LVTexture::textureWithImageAtPath(folder.write("d.itc.png", png)));
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("e.itc.png", artwork)));
+    EXPECT_TRUE(LVTexture::textureWithImageAtPath(folder.write("d.itc.png", png), QtImageDecoder()));
+    EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("e.itc.png", artwork), QtImageDecoder()));
     for (const std::string& bytes : { artwork.substr(0, 40), artwork.substr(0, 20), std::string(), cacheFile(16, 24, "not a picture") })
-        EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("broken.itc", bytes))) << bytes.size() << " bytes";
-    EXPECT_FALSE(LVTexture::textureWithImageAtPath((folder.path() / "missing.itc").string()));
+        EXPECT_FALSE(LVTexture::textureWithImageAtPath(folder.write("broken.itc", bytes), QtImageDecoder())) << bytes.size() << " bytes";
+    EXPECT_FALSE(LVTexture::textureWithImageAtPath((folder.path() / "missing.itc").string(), QtImageDecoder()));
 }
 
 }

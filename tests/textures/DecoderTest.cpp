@@ -49,7 +49,7 @@ TEST(PictureDecoder, EveryExifOrientationStandsUpright)
         const std::string jpeg = orientedJpeg(upright, orientation);
         // Whole, and scaled down: the reader scales before it rotates.
         for (const Size target : { Size { 96, 48 }, Size { 48, 24 } }) {
-            auto image = Image::imageWithData(bytesOf(jpeg));
+            auto image = QtImageDecoder().imageWithData(bytesOf(jpeg));
             ASSERT_TRUE(image);
             EXPECT_EQ(image->size(), (Size { 96, 48 }));
             expectUpright(*image, target);
@@ -67,7 +67,7 @@ TEST(PictureDecoder, EachFormatIsReadWithoutAnApplicationObject)
         if ((name.ends_with(".heic") && !heif_have_decoder_for_format(heif_compression_HEVC))
             || (name.ends_with(".avif") && !heif_have_decoder_for_format(heif_compression_AV1)))
             continue;
-        auto image = Image::imageWithContentsOfFile(SKYVANES_SOURCE_DIR "/tests/fuzz/corpus/decoder/" + name);
+        auto image = QtImageDecoder().imageWithContentsOfFile(SKYVANES_SOURCE_DIR "/tests/fuzz/corpus/decoder/" + name);
         ASSERT_TRUE(image) << name;
         EXPECT_EQ(image->size(), size) << name;
         EXPECT_TRUE(image->capture()) << name;
@@ -85,7 +85,7 @@ TEST(PictureDecoder, TranslucencyAndWideGamutBecomeEightBitSrgbRgba)
     wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
     for (const auto& [picture, expected] : { std::pair { translucent, translucent.pixel(2, 30) }, { wide, qRgb(215, 93, 31) } }) {
         const std::string png = encode(picture, "png"); // the image reads it lazily
-        auto image = Image::imageWithData(bytesOf(png));
+        auto image = QtImageDecoder().imageWithData(bytesOf(png));
         ASSERT_TRUE(image);
         const auto bitmap = image->capture();
         ASSERT_TRUE(bitmap && bitmap->samplesPerPixel == 4);
@@ -99,14 +99,14 @@ TEST(PictureDecoder, MissingFilesAndNonPicturesGiveNoImage)
 {
     TemporaryFolder folder;
     const std::string png = encode(quadrantPicture(16, 16), "png");
-    EXPECT_FALSE(Image::imageWithContentsOfFile((folder.path() / "missing.jpg").string()));
-    EXPECT_FALSE(Image::imageWithContentsOfFile(folder.write("notes.jpg", "just some text, not a picture")));
-    EXPECT_FALSE(Image::imageWithContentsOfFile(folder.path().string()));
-    EXPECT_FALSE(Image::imageWithData({}));
-    EXPECT_FALSE(Image::imageWithData(bytesOf(png.substr(0, 10))));
+    EXPECT_FALSE(QtImageDecoder().imageWithContentsOfFile((folder.path() / "missing.jpg").string()));
+    EXPECT_FALSE(QtImageDecoder().imageWithContentsOfFile(folder.write("notes.jpg", "just some text, not a picture")));
+    EXPECT_FALSE(QtImageDecoder().imageWithContentsOfFile(folder.path().string()));
+    EXPECT_FALSE(QtImageDecoder().imageWithData({}));
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, 10))));
     // Some readers take four zero bytes for a picture of no pixels.
-    EXPECT_FALSE(Image::imageWithData(bytesOf(std::string(4, '\0'))));
-    EXPECT_TRUE(Image::imageWithContentsOfFile(folder.write("really-a-png.jpg", png))) << "read by content, not name";
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(std::string(4, '\0'))));
+    EXPECT_TRUE(QtImageDecoder().imageWithContentsOfFile(folder.write("really-a-png.jpg", png))) << "read by content, not name";
 }
 
 TEST(PictureDecoder, HeaderClaimingAHugePictureIsRefusedBeforeDecoding)
@@ -116,7 +116,7 @@ TEST(PictureDecoder, HeaderClaimingAHugePictureIsRefusedBeforeDecoding)
     ASSERT_NE(frame, std::string::npos);
     for (std::size_t at : { frame + 5, frame + 7 }) // 12000 x 12000
         jpeg.replace(at, 2, "\x2E\xE0");
-    EXPECT_FALSE(Image::imageWithData(bytesOf(jpeg)));
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(jpeg)));
 }
 
 TEST(PictureDecoder, DamagedPngChunkLengthIsRefusedButATruncatedPngIsShown)
@@ -124,8 +124,34 @@ TEST(PictureDecoder, DamagedPngChunkLengthIsRefusedButATruncatedPngIsShown)
     const std::string png = encode(quadrantPicture(8, 8), "png");
     // A text chunk after the header claiming two gigabytes the file does not have.
     const std::string text = std::string("\x7F\xFF\xFF\x00", 4) + "tEXtComment" + std::string(20, 'x');
-    EXPECT_FALSE(Image::imageWithData(bytesOf(png.substr(0, 33) + text + png.substr(33))));
-    EXPECT_TRUE(Image::imageWithData(bytesOf(png.substr(0, png.rfind("IEND") - 10))));
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, 33) + text + png.substr(33))));
+    EXPECT_TRUE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.rfind("IEND") - 10))));
 }
 
+}
+
+TEST(PictureDecoder, WebpIsScaledWhileDecodingAndKeepsItsTransparency)
+{
+    QImage translucent = quadrantPicture(96, 48).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x)
+            translucent.setPixel(x, y, (translucent.pixel(x, y) & 0xffffff) | (y < 24 ? 0xff000000u : 0x80000000u));
+    const std::string webp = encode(translucent, "webp", 100);
+    TemporaryFolder folder;
+    const std::string path = folder.write("p.webp", webp);
+    for (const bool fromFile : { false, true }) {
+        auto image = fromFile ? QtImageDecoder().imageWithContentsOfFile(path) : QtImageDecoder().imageWithData(bytesOf(webp));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), (Size { 96, 48 }));
+        image->setSize({ 48, 24 });
+        const auto bitmap = image->capture();
+        ASSERT_TRUE(bitmap);
+        ASSERT_EQ(bitmap->pixelsWide, 48);
+        ASSERT_EQ(bitmap->pixelsHigh, 24);
+        const auto at = [&](int x, int y) { return bitmap->data.data() + y * bitmap->bytesPerRow + x * 4; };
+        EXPECT_TRUE(near(kTopLeft, at(2, 2), 8));
+        EXPECT_TRUE(near(kBottomRight, at(45, 21), 8)) << "half-transparent pixels keep their colour";
+        EXPECT_EQ(at(2, 2)[3], 255);
+        EXPECT_NEAR(at(45, 21)[3], 128, 2);
+    }
 }

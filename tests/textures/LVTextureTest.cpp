@@ -8,7 +8,7 @@ TEST_F(LVTextureTest, PhotoLiesUprightWithBottomRowAtTZeroAndTransparentPaddingU
 {
     DetailSetting detail(3);
     TemporaryFolder folder;
-    auto texture = LVTexture::textureWithImageAtPath(folder.write("photo.jpg", encode(quadrantPicture(1600, 1200), "jpeg", 90)));
+    auto texture = LVTexture::textureWithImageAtPath(folder.write("photo.jpg", encode(quadrantPicture(1600, 1200), "jpeg", 90)), QtImageDecoder());
     ASSERT_TRUE(texture);
     EXPECT_EQ(texture->imageDimensions(), (Size { 256, 192 }));
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "platform/Image.h"
+#include "platform/qt/QtImageDecoder.h"
 #include "platform/OffscreenGLSurface.h"
 
 #include <GL/gl.h>

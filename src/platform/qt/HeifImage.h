@@ -4,6 +4,7 @@
 #include "platform/Image.h"
 
 #include <memory>
+#include <span>
 #include <string>
 
 struct heif_context;

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "textures/FittedPictureCache.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class ImageDecoder;
+
+// What reading one picture file gave.
+struct PictureRead {
+    // The file as it was when reading began; nothing when it could not be looked at.
+    std::optional<FileStamp> stamp;
+    // The file held a picture, and only then was its maximum edge asked for.
+    bool opened { false };
+    float maximumEdge { 0.0f };
+    // Null when the picture's pixels could not be decoded.
+    std::shared_ptr<const FittedPicture> picture;
+};
+
+// Reads the picture file at path (album-artwork cache files included) with decoder
+// and fits it to maximumEdge(), which is called once the file has proved to hold a
+// picture, as the Detail setting is read only for a picture that opens. The cache,
+// when there is one, is asked before decoding and keeps what was decoded.
+PictureRead readFittedPicture(const std::string& path, const ImageDecoder& decoder, const std::function<float()>& maximumEdge,
+    FittedPictureCache* cache);

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FakeImageDecoder.h"
+#include "TestSupport.h"
+#include "platform/OffscreenGLSurface.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "render/LumivelGL.h"
+#include "platform/SettingsKeys.h"
+#include "saver/SkyvanesView.h"
+#include "textures/FittedPictureCache.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kW = 64, kH = 40;
+
+// A renderer over a fixed list; with readsAhead false it makes every texture the way
+// a frame did before pictures were read ahead: the file read on the spot.
+class ListRenderer : public LumivelGL {
+public:
+    ListRenderer(std::vector<std::string> paths, std::shared_ptr<const FakeImageDecoder> decoder, bool readsAhead)
+        : LumivelGL(Rect { {}, { kW, kH } }, false), mPaths(std::move(paths)), mDecoder(decoder), mReadsAhead(readsAhead)
+    {
+        setImageDecoder(std::move(decoder));
+    }
+    std::vector<std::string> loadImagePaths() override { return mPaths; }
+
+protected:
+    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
+    {
+        return mReadsAhead ? LumivelGL::textureWithImageAtPath(path) : LVTexture::textureWithImageAtPath(path, *mDecoder);
+    }
+
+private:
+    std::vector<std::string> mPaths;
+    std::shared_ptr<const FakeImageDecoder> mDecoder;
+    bool mReadsAhead;
+};
+
+class ReadAheadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SkyvanesView::initialize();
+        ASSERT_TRUE(mGL) << "no headless OpenGL (Mesa EGL) on this machine";
+    }
+
+    // A file on disk for each name; the decoder gives the readable ones a picture of
+    // their own colour and size, and knows nothing of the others.
+    std::vector<std::string> pictures(FakeImageDecoder& decoder, int readable, int unreadable)
+    {
+        std::vector<std::string> paths;
+        for (int i = 0; i < readable + unreadable; ++i) {
+            paths.push_back(mFolder.write("p" + std::to_string(i), std::to_string(i)).string());
+            if (i < readable)
+                decoder.add(paths.back(), FakeImageDecoder::solid(20 + 13 * i, 50 - 7 * i, { std::uint8_t(40 * i), 255, std::uint8_t(255 - 30 * i), 255 }));
+        }
+        return paths;
+    }
+
+    static double draw(LumivelGL& view)
+    {
+        const auto start = Clock::now();
+        view.setNeedsDisplay(true);
+        view.displayIfNeeded();
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    }
+
+    ScopedPreferences mPreferences;
+    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(kW, kH);
+    TemporaryFolder mFolder;
+};
+
+}
+
+TEST_F(ReadAheadTest, ASeedShowsTheSameFramesAndMessagesWithAndWithoutReadingAhead)
+{
+    moduleSettings().setInteger(5, SettingsKey::ImageLimit);
+    moduleSettings().setFloat(900.0f, SettingsKey::FlightSpeed);
+    for (int style : { 0, 1 })
+        for (int order : { 0, 1 })
+            for (int unreadable : { 0, 3 }) {
+                SCOPED_TRACE(::testing::Message() << "style " << style << " order " << order << " unreadable " << unreadable);
+                moduleSettings().setInteger(style, SettingsKey::ImageStyle);
+                moduleSettings().setInteger(order, SettingsKey::ImageOrder);
+                auto decoder = std::make_shared<FakeImageDecoder>();
+                const auto paths = pictures(*decoder, 6, unreadable);
+                // Reads ahead finish at uneven times, so frames sometimes wait for them.
+                decoder->beforeCapture = [](const std::string& path) { std::this_thread::sleep_for(std::chrono::microseconds(path.back() * 40)); };
+                // The messages follow from the process-wide count, which the first run
+                // moves on; the frames in which it grows must be the same.
+                std::vector<std::uint8_t> frames[2];
+                std::vector<int> unreadableFrames[2];
+                for (const bool readsAhead : { false, true }) {
+                    ListRenderer view(paths, decoder, readsAhead);
+                    view.setSurface(mGL.get());
+                    view.startAnimation();
+                    srandom(11);
+                    for (int frame = 0; frame < 240; ++frame) {
+                        const int before = LumivelGL::unreadableImageCount();
+                        draw(view);
+                        if (LumivelGL::unreadableImageCount() != before)
+                            unreadableFrames[readsAhead].push_back(frame);
+                        const auto pixels = mGL->readPixels();
+                        frames[readsAhead].insert(frames[readsAhead].end(), pixels.begin(), pixels.end());
+                    }
+                    if (readsAhead && unreadable == 0) {
+                        EXPECT_EQ(view.pictureReadAhead()->unforeseenCount(), 1) << "only the first picture is not foreseen";
+                    }
+                    view.stopAnimation();
+                }
+                EXPECT_TRUE(frames[0] == frames[1]);
+                EXPECT_EQ(unreadableFrames[0], unreadableFrames[1]);
+                if (unreadable > 0 && style == 1) {
+                    EXPECT_FALSE(unreadableFrames[0].empty());
+                }
+            }
+}
+
+TEST_F(ReadAheadTest, ASlowPictureHoldsUpOnlyTheFrameThatNeedsItWhichWaitsAndShowsIt)
+{
+    moduleSettings().setInteger(1, SettingsKey::ImageLimit);
+    moduleSettings().setInteger(1, SettingsKey::ImageStyle);
+    moduleSettings().setFloat(3000.0f, SettingsKey::FlightSpeed);
+    auto decoder = std::make_shared<FakeImageDecoder>();
+    const auto paths = pictures(*decoder, 2, 0);
+    // Held by the decoder: a read ahead may still be running when the test ends.
+    std::promise<void> gate;
+    decoder->beforeCapture = [opened = gate.get_future().share(), slow = paths[1]](const std::string& path) {
+        if (path == slow)
+            opened.wait();
+    };
+    ListRenderer view(paths, decoder, true);
+    view.setSurface(mGL.get());
+    view.startAnimation();
+    draw(view);
+    // The first picture flies past in a few frames while the second is stuck.
+    while (view.liveSpriteCount() == 1)
+        EXPECT_LT(draw(view), 0.1);
+    std::thread opener([&gate] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        gate.set_value();
+    });
+    EXPECT_GE(draw(view), 0.14);
+    opener.join();
+    EXPECT_EQ(view.liveSpriteCount(), 1u);
+    EXPECT_EQ(view.pictureReadAhead()->unforeseenCount(), 1);
+    EXPECT_EQ(decoder->captures(), 2) << "the waiting frame used the picture read ahead";
+}
+
+TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
+{
+    const struct {
+        const char* change;
+        int onTheSpot;
+        int textureWidth;
+    } cases[] = { { "nothing", 1, 256 }, { "Detail", 2, 128 }, { "file", 2, 256 } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        moduleSettings().setInteger(3, SettingsKey::Detail);
+        moduleSettings().setInteger(2, SettingsKey::ImageLimit);
+        auto decoder = std::make_shared<FakeImageDecoder>();
+        const auto paths = pictures(*decoder, 1, 0);
+        const std::string second = mFolder.write(std::string("second-") + c.change, "1").string();
+        decoder->add(second, FakeImageDecoder::solid(400, 300, { 9, 9, 9, 255 }));
+        ListRenderer view({ paths[0], second }, decoder, true);
+        view.setSurface(mGL.get());
+        view.startAnimation();
+        draw(view);
+        while (decoder->captures() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (c.change == std::string("Detail"))
+            moduleSettings().setInteger(2, SettingsKey::Detail);
+        if (c.change == std::string("file"))
+            mFolder.write(std::string("second-") + c.change, "22");
+        draw(view);
+        ASSERT_EQ(view.liveSpriteCount(), 2u);
+        EXPECT_EQ(view.pictureReadAhead()->unforeseenCount(), c.onTheSpot);
+        // The newest sprite draws last and leaves its texture bound.
+        GLint width = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_EQ(width, c.textureWidth);
+    }
+}
+
+TEST(FittedPictureCache, HandsBackTheSamePictureAndDropsTheLeastRecentlyUsedPastItsBound)
+{
+    const auto picture = [](int edge) {
+        return std::make_shared<const FittedPicture>(FittedPicture { { float(edge), float(edge) }, FakeImageDecoder::solid(edge, edge, {}) });
+    };
+    const FileStamp stamp { 1, 2, 3, 4, 5 };
+    FittedPictureCache cache(3 * (64 * 64 * 4 + sizeof(FittedPicture)));
+    const auto a = picture(64);
+    cache.insert("/a", stamp, 256, a);
+    EXPECT_EQ(cache.find("/a", stamp, 256), a);
+    FileStamp touched = stamp;
+    touched.changed += 1;
+    EXPECT_FALSE(cache.find("/a", touched, 256)) << "a changed file is not the one read";
+    EXPECT_FALSE(cache.find("/a", stamp, 128)) << "nor is another Detail";
+    EXPECT_FALSE(cache.find("/b", stamp, 256));
+
+    cache.insert("/b", stamp, 256, picture(64));
+    cache.insert("/c", stamp, 256, picture(64));
+    EXPECT_TRUE(cache.find("/a", stamp, 256)); // now the most recently used
+    cache.insert("/d", stamp, 256, picture(64));
+    EXPECT_FALSE(cache.find("/b", stamp, 256)) << "the least recently used went";
+    for (const char* kept : { "/a", "/c", "/d" })
+        EXPECT_TRUE(cache.find(kept, stamp, 256)) << kept;
+    EXPECT_LE(cache.bytes(), 3 * (64 * 64 * 4 + sizeof(FittedPicture)));
+    cache.insert("/huge", stamp, 256, picture(128));
+    EXPECT_FALSE(cache.find("/huge", stamp, 256)) << "a picture larger than the whole cache is not kept";
+    EXPECT_TRUE(cache.find("/a", stamp, 256));
+}
