@@ -8,6 +8,7 @@
 #include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
 #include "platform/BackgroundWorkers.h"
+#include "platform/FileAttributes.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "platform/qt/QtMimeDatabase.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
             .setArgumentDomain(SettingsSchema::argumentDomain(line.settingArguments, std::cerr));
     // Saved searches name file types, which shared-mime-info tells through Qt.
     MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
+    const auto decoder = std::make_shared<QtImageDecoder>();
+    FileAttributes::setPictureDecoder(decoder);
     switch (line.mode) {
     case CommandLine::Mode::Help:
         std::cout << CommandLine::usage();
@@ -43,8 +46,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:
-        return BackgroundWorkers::finish(Snapshot::run(line, std::make_shared<QtImageDecoder>()));
+        return BackgroundWorkers::finish(Snapshot::run(line, decoder));
     default:
-        return BackgroundWorkers::finish(SaverHost::run(line, argv[0], std::make_shared<QtImageDecoder>()));
+        return BackgroundWorkers::finish(SaverHost::run(line, argv[0], decoder));
     }
 }

@@ -8,10 +8,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 
 constexpr double kPictureGroup = 13;
+
+std::mutex sDecoderMutex;
+std::shared_ptr<const ImageDecoder> sDecoder;
 
 QueryValue text(std::string value)
 {
@@ -149,12 +153,25 @@ void FileAttributes::readPixelSize()
     mPixelSizeRead = true;
     mValues[index(QueryAttribute::PixelWidth)].emplace();
     mValues[index(QueryAttribute::PixelHeight)].emplace();
-    const auto image = Image::imageWithContentsOfFile(mPath);
+    const auto decoder = pictureDecoder();
+    const auto image = decoder ? decoder->imageWithContentsOfFile(mPath) : nullptr;
     if (!image)
         return;
     const Size size = image->size();
     mValues[index(QueryAttribute::PixelWidth)]->push_back(number(size.width));
     mValues[index(QueryAttribute::PixelHeight)]->push_back(number(size.height));
+}
+
+std::shared_ptr<const ImageDecoder> FileAttributes::pictureDecoder()
+{
+    std::lock_guard lock(sDecoderMutex);
+    return sDecoder;
+}
+
+void FileAttributes::setPictureDecoder(std::shared_ptr<const ImageDecoder> decoder)
+{
+    std::lock_guard lock(sDecoderMutex);
+    sDecoder = std::move(decoder);
 }
 
 QueryAttribute FileAttributes::attributeNamed(std::string_view name)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ImageDecoder.h"
 #include "platform/MimeDatabase.h"
 
 #include <array>
@@ -74,6 +75,11 @@ public:
     const std::vector<QueryValue>& values(QueryAttribute attribute);
 
     static QueryAttribute attributeNamed(std::string_view name);
+
+    // The decoder whose header reads give pixel sizes; none until the program hands
+    // one in (then no file has a pixel size). Safe to call from any thread.
+    static std::shared_ptr<const ImageDecoder> pictureDecoder();
+    static void setPictureDecoder(std::shared_ptr<const ImageDecoder> decoder);
 
 private:
     void readStatus();

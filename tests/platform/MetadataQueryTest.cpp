@@ -112,6 +112,7 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
 TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheirSize)
 {
     MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
+    FileAttributes::setPictureDecoder(std::make_shared<QtImageDecoder>());
     TemporaryFolder folder;
     std::filesystem::copy_file(std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", folder.path() / "photo");
     folder.write("notes.txt", "x");
@@ -121,6 +122,7 @@ TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheir
     query->execute();
     query->waitUntilGathered();
     MimeDatabase::setShared(nullptr);
+    FileAttributes::setPictureDecoder(nullptr);
     EXPECT_EQ(results(*query), (Paths { (folder.path() / "photo").string() })) << "a picture is known by its content when its name says nothing";
 }
 

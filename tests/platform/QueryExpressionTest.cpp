@@ -76,6 +76,7 @@ protected:
         return expression.matches(file, expression.resolveTimes(static_cast<double>(std::time(nullptr))));
     }
 
+    ScopedFakeMimeDatabase mServices;
     TemporaryFolder mFolder;
     FileAttributes::TypeCache mTypes { std::make_shared<FakeMimeDatabase>() };
 };

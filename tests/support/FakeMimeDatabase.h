@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/FileAttributes.h"
 #include "platform/MimeDatabase.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,9 +28,17 @@ public:
     }
 };
 
-// Installs the fake for its lifetime.
+// Installs the fake, and the real decoder for picture headers, for its lifetime.
 class ScopedFakeMimeDatabase {
 public:
-    ScopedFakeMimeDatabase() { MimeDatabase::setShared(std::make_shared<FakeMimeDatabase>()); }
-    ~ScopedFakeMimeDatabase() { MimeDatabase::setShared(nullptr); }
+    ScopedFakeMimeDatabase()
+    {
+        MimeDatabase::setShared(std::make_shared<FakeMimeDatabase>());
+        FileAttributes::setPictureDecoder(std::make_shared<QtImageDecoder>());
+    }
+    ~ScopedFakeMimeDatabase()
+    {
+        MimeDatabase::setShared(nullptr);
+        FileAttributes::setPictureDecoder(nullptr);
+    }
 };
