@@ -12,10 +12,10 @@
 
 namespace {
 
-using Type = SettingSpec::Type;
+using Type = KnownSetting::Type;
 constexpr double kAny = std::numeric_limits<double>::infinity();
 
-const SettingSpec kSettings[] = {
+const KnownSetting kSettings[] = {
     { SettingsKey::ImageDir, Type::String, kAny, -kAny },
     { SettingsKey::ImageLimit, Type::Integer, 1, 32 },
     { SettingsKey::SubDirs, Type::Boolean, kAny, -kAny },
@@ -68,36 +68,36 @@ std::optional<double> parseNumber(const std::string& text, bool whole)
 
 }
 
-std::span<const SettingSpec> SettingsSchema::all()
+std::span<const KnownSetting> SettingsSchema::all()
 {
     return kSettings;
 }
 
-const SettingSpec* SettingsSchema::find(std::string_view key)
+const KnownSetting* SettingsSchema::find(std::string_view key)
 {
-    for (const SettingSpec& spec : kSettings) {
-        if (key == spec.key)
-            return &spec;
+    for (const KnownSetting& setting : kSettings) {
+        if (key == setting.key)
+            return &setting;
     }
     return nullptr;
 }
 
 std::optional<std::string> SettingsSchema::check(std::string_view key, const PropertyValue& value)
 {
-    const SettingSpec* spec = find(key);
-    if (!spec)
+    const KnownSetting* setting = find(key);
+    if (!setting)
         return std::string(key) + " is not a setting of " + kModuleName + "; the saver will not read it";
-    if (spec->min > spec->max)
+    if (setting->min > setting->max)
         return std::nullopt;
     const auto number = numberIn(value);
-    if (number && *number >= spec->min && *number <= spec->max)
+    if (number && *number >= setting->min && *number <= setting->max)
         return std::nullopt;
-    return std::string(key) + " is outside " + formatted(spec->min) + " to " + formatted(spec->max) + ", the range the settings offer";
+    return std::string(key) + " is outside " + formatted(setting->min) + " to " + formatted(setting->max) + ", the range the settings offer";
 }
 
-std::optional<PropertyValue> SettingsSchema::parse(const SettingSpec& spec, const std::string& text)
+std::optional<PropertyValue> SettingsSchema::parse(const KnownSetting& setting, const std::string& text)
 {
-    switch (spec.type) {
+    switch (setting.type) {
     case Type::String:
         return PropertyValue(text);
     case Type::Integer:
@@ -129,11 +129,11 @@ PropertyDictionary SettingsSchema::argumentDomain(const std::vector<std::pair<st
         "colour (#RRGGBB or #RRGGBBAA)" };
     PropertyDictionary domain;
     for (const auto& [key, text] : arguments) {
-        const SettingSpec* spec = find(key);
-        auto value = spec ? parse(*spec, text) : std::nullopt;
+        const KnownSetting* setting = find(key);
+        auto value = setting ? parse(*setting, text) : std::nullopt;
         if (!value) {
             warnings << "skyvanes: ignoring -" << key << ' ' << text << ": not a "
-                     << (spec ? kTypeNames[static_cast<int>(spec->type)] : "setting") << '\n';
+                     << (setting ? kTypeNames[static_cast<int>(setting->type)] : "setting") << '\n';
             continue;
         }
         domain.insert_or_assign(key, *value);

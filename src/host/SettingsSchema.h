@@ -14,7 +14,7 @@
 // The saver's settings as the host sees them: each key's type and the range the
 // settings sheet offers. Used to check what a person writes or passes, never to
 // change what the saver reads.
-struct SettingSpec {
+struct KnownSetting {
     enum class Type { String, Integer, Real, Boolean, Colour };
     const char* key;
     Type type;
@@ -25,8 +25,8 @@ struct SettingSpec {
 
 class SettingsSchema {
 public:
-    static std::span<const SettingSpec> all();
-    static const SettingSpec* find(std::string_view key);
+    static std::span<const KnownSetting> all();
+    static const KnownSetting* find(std::string_view key);
 
     // A warning for a value written under key in the saver's domain: an unknown key,
     // or a number outside the sheet's range. Nothing when all is well.
@@ -38,5 +38,5 @@ public:
         std::ostream& warnings);
 
     // The typed value of text given for the setting; nothing when text is not of its type.
-    static std::optional<PropertyValue> parse(const SettingSpec& spec, const std::string& text);
+    static std::optional<PropertyValue> parse(const KnownSetting& setting, const std::string& text);
 };

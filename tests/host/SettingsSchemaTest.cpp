@@ -89,9 +89,9 @@ TEST(SettingsSchema, TheSettingsDialogOffersKnownKeysAtTheirRegisteredDefaults)
             const auto space = value->find(' ');
             const std::string key = value->substr(1, space - 1);
             const std::string given = value->substr(space + 1);
-            const SettingSpec* spec = SettingsSchema::find(key);
-            ASSERT_TRUE(spec) << key;
-            EXPECT_TRUE(given == "%" || SettingsSchema::parse(*spec, given)) << key;
+            const KnownSetting* setting = SettingsSchema::find(key);
+            ASSERT_TRUE(setting) << key;
+            EXPECT_TRUE(given == "%" || SettingsSchema::parse(*setting, given)) << key;
             ++settings;
             if (const auto fallback = attribute(" " + tag, "default")) {
                 EXPECT_EQ(store.floatForKey(key), std::stof(*fallback)) << key;
