@@ -2,6 +2,7 @@
 #include "platform/Color.h"
 
 #include "platform/BigEndian.h"
+#include "platform/WholeInteger.h"
 
 #include <array>
 #include <bit>
@@ -24,16 +25,6 @@ float readFloat(const std::uint8_t* p)
     return std::bit_cast<float>(static_cast<std::uint32_t>(readBigEndian(p, 4)));
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 }
 
 PropertyData Color::archivedData() const
@@ -65,8 +56,8 @@ std::optional<Color> Color::fromHex(std::string_view text)
         return std::nullopt;
     float components[4] = { 0, 0, 0, 1 };
     for (std::size_t i = 0; i < (text.size() - 1) / 2; ++i) {
-        const int high = hexDigit(text[1 + 2 * i]);
-        const int low = hexDigit(text[2 + 2 * i]);
+        const int high = hexDigitValue(text[1 + 2 * i]);
+        const int low = hexDigitValue(text[2 + 2 * i]);
         if (high < 0 || low < 0)
             return std::nullopt;
         components[i] = static_cast<float>(high * 16 + low) / 255.0f;

@@ -2,6 +2,7 @@
 #include "platform/QueryScopes.h"
 
 #include "platform/HomeFolder.h"
+#include "platform/WholeInteger.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -21,17 +22,6 @@ std::string userName()
     return entry && entry->pw_name ? entry->pw_name : "";
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The path of a file URL (file:///a%20b or file://localhost/a%20b).
 std::string urlPath(std::string_view url)
 {
@@ -42,8 +32,8 @@ std::string urlPath(std::string_view url)
         return {};
     std::string path;
     for (std::size_t i = 0; i < url.size(); ++i) {
-        if (url[i] == '%' && i + 2 < url.size() && hexValue(url[i + 1]) >= 0 && hexValue(url[i + 2]) >= 0) {
-            path += static_cast<char>(hexValue(url[i + 1]) * 16 + hexValue(url[i + 2]));
+        if (url[i] == '%' && i + 2 < url.size() && hexDigitValue(url[i + 1]) >= 0 && hexDigitValue(url[i + 2]) >= 0) {
+            path += static_cast<char>(hexDigitValue(url[i + 1]) * 16 + hexDigitValue(url[i + 2]));
             i += 2;
         } else {
             path += url[i];

@@ -19,3 +19,15 @@ std::optional<Integer> parseWholeInteger(std::string_view text, int base = 10)
         return std::nullopt;
     return value;
 }
+
+// The value of one hexadecimal digit, either case; -1 for any other character.
+constexpr int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
