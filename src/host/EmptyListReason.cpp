@@ -1,28 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/EmptyListReason.h"
 
-#include "platform/PropertyList.h"
+#include "platform/MetadataQuery.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
+#include "sources/SavedSearch.h"
 
 #include <sys/stat.h>
 
 namespace {
 
-std::optional<std::string> defaultSavedSearchCheck(const std::string& path)
+// A search that gives a query may still find nothing yet; only one that gives none
+// has a reason.
+std::optional<std::string> savedSearchReason(const std::string& path)
 {
-    const auto search = PropertyList::readFile(path);
-    if (!search || !search->dictionary())
-        return "The saved search " + path + " cannot be read.";
-    return "The saved search " + path + " is ignored: there is no search service on this system.";
-}
-
-EmptyListReason::SavedSearchCheck& savedSearchCheck()
-{
-    static EmptyListReason::SavedSearchCheck check = defaultSavedSearchCheck;
-    return check;
+    const auto search = SavedSearch::savedSearchWithContentsOfFile(path);
+    if (!search)
+        return "The saved search " + path + " cannot be read as a property list with a dictionary at its root.";
+    if (!search->rawQuery)
+        return "The saved search " + path + " has no \"RawQuery\" string at its root.";
+    if (!MetadataQuery::create(*search->rawQuery))
+        return "The saved search " + path + " holds a query expression that is not well formed.";
+    return std::nullopt;
 }
 
 bool endsWith(const std::string& text, const std::string& suffix)
@@ -41,7 +42,7 @@ std::optional<std::string> folderReason(const std::string& path, const std::stri
     if (S_ISDIR(info.st_mode))
         return std::nullopt;
     if (endsWith(path, ".savedSearch"))
-        return savedSearchCheck() ? savedSearchCheck()(path) : std::nullopt;
+        return savedSearchReason(path);
     return "The " + what + " " + path + " is not a folder.";
 }
 
@@ -76,9 +77,4 @@ std::optional<std::string> EmptyListReason::find()
     default:
         return "The picture source " + std::to_string(defaults.integerForKey(SettingsKey::Source)) + " is not one of 0, 1 and 2.";
     }
-}
-
-void EmptyListReason::setSavedSearchCheck(SavedSearchCheck check)
-{
-    savedSearchCheck() = std::move(check);
 }

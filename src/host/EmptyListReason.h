@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,10 +11,4 @@
 class EmptyListReason {
 public:
     static std::optional<std::string> find();
-
-    // Judges a saved search file: a reason when it cannot be read or is refused.
-    // The default reads it as a property list and, with no query service on this
-    // system, reports it ignored; a query service replaces it with its own check.
-    using SavedSearchCheck = std::function<std::optional<std::string>(const std::string& path)>;
-    static void setSavedSearchCheck(SavedSearchCheck check);
 };

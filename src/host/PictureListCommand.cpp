@@ -6,37 +6,16 @@
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
-namespace {
-
-const char* failureText(SavedSearch::Failure failure)
-{
-    switch (failure) {
-    case SavedSearch::Failure::Unreadable:
-        return "cannot be read as a property list with a dictionary at its root";
-    case SavedSearch::Failure::NoRawQuery:
-        return "has no \"RawQuery\" string at its root";
-    case SavedSearch::Failure::Refused:
-        return "holds a query expression that is not well formed";
-    default:
-        return nullptr;
-    }
-}
-
-}
-
 int PictureListCommand::run(std::ostream& out, std::ostream& err)
 {
     SkyvanesView::initialize();
-    // A saved search's results are its pictures: the first gathering is waited for,
-    // and the person is told when the file gives no query at all.
+    // A saved search's results are its pictures: the first gathering is waited for.
+    // A file that gives no query is explained with the other reasons below.
     std::vector<std::string> searchResults;
     const auto paths = ImagePathList::loadImagePaths([&](const std::string& savedSearch) {
-        SavedSearch::Failure failure = SavedSearch::Failure::None;
-        auto query = SavedSearch::liveQueryForFile(savedSearch, &failure);
-        if (!query) {
-            err << "skyvanes: the saved search " << savedSearch << ' ' << failureText(failure) << '\n';
+        auto query = SavedSearch::liveQueryForFile(savedSearch);
+        if (!query)
             return;
-        }
         query->waitUntilGathered();
         query->stop();
         for (std::size_t i = 0; i < query->resultCount(); ++i)

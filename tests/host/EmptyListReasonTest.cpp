@@ -26,7 +26,7 @@ TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
              { 1, base + "/gone", "The picture folder " + base + "/gone does not exist." },
              { 1, "~/Pictures", "The picture folder ~/Pictures does not exist (write the full path: '~' is not expanded)." },
              { 1, base + "/file.jpg", "The picture folder " + base + "/file.jpg is not a folder." },
-             { 1, base + "/bad.savedSearch", "The saved search " + base + "/bad.savedSearch cannot be read." },
+             { 1, base + "/bad.savedSearch", "The saved search " + base + "/bad.savedSearch cannot be read as a property list with a dictionary at its root." },
              { 1, "", "No picture folder is set (ImageDir)." },
              { 0, base, "The photo library is not found." },
              { 5, base, "The picture source 5 is not one of 0, 1 and 2." } }) {
