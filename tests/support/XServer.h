@@ -1,13 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 struct xcb_connection_t;
+
+// How soon a saver told to stop must be gone; a sanitized build spends most of a
+// second checking for leaks or races at exit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr auto kPromptExit = std::chrono::milliseconds(3000);
+#else
+inline constexpr auto kPromptExit = std::chrono::milliseconds(500);
+#endif
 
 // A private Xvfb server for tests that need a real X display, with a connection to it.
 class XServer {
@@ -25,15 +35,14 @@ public:
     void resizeWindow(std::uint32_t window, int width, int height);
     // The children of a window.
     std::vector<std::uint32_t> children(std::uint32_t window);
-    // The top-level windows that are shown.
-    std::vector<std::uint32_t> shownTopLevels();
-    // Sends a press and a release of the key that gives keysym to the window, as a
-    // keyboard would; false when no key gives it.
-    bool pressKey(std::uint32_t window, std::uint32_t keysym);
     // The colour at (x, y) of a window as 0xRRGGBB, or nothing.
     std::optional<std::uint32_t> pixel(std::uint32_t window, int x, int y);
+    // Polls for up to timeoutMs until a window inside the given one, at any depth, shows
+    // a colour that passes the test at (x, y).
+    bool shows(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int timeoutMs = 10000, int x = 5, int y = 5);
 
 private:
+    bool showsNow(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int x, int y);
     XServer() = default;
     int mPid { -1 };
     std::string mDisplay;
