@@ -148,14 +148,6 @@ protected:
 
 }
 
-TEST(PictureSprite, ATextureOfNoSizeIsRefused)
-{
-    RecordingParent parent;
-    EXPECT_FALSE(Lumivel::lumivelWithTexture(namelessTexture({ 0, 0 }), parent.area, parent)
-        || Skyvane::skyvaneWithTexture(namelessTexture({ 0, 0 }), parent.area, parent) || Skyvane::skyvaneWithTexture(nullptr, parent.area, parent));
-    EXPECT_TRUE(Lumivel::lumivelWithTexture(namelessTexture({ 0, 7 }), parent.area, parent)) << "one side is enough";
-}
-
 TEST_F(PictureSpriteFrames, EachPictureShowsUprightWhereItsSpriteSaysAtItsOpacity)
 {
     for (int style : { 0, 1 }) {
