@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/SaverHost.h"
 
+#include "host/DisplayCheck.h"
 #include "host/EmptyListReason.h"
 #include "host/SaverScreen.h"
 #include "platform/Log.h"
@@ -67,28 +68,6 @@ std::optional<std::uint64_t> rootTarget()
     return screens.data->root;
 }
 
-// Qt aborts when it cannot reach its display; say so in one line instead. Only X is
-// checked: another platform named by QT_QPA_PLATFORM, or Wayland, is Qt's to open.
-bool displayReachable()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && std::strncmp(platform, "xcb", 3) != 0)
-        return true;
-    if (!platform && std::getenv("WAYLAND_DISPLAY"))
-        return true;
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        std::fprintf(stderr, "skyvanes: no display (DISPLAY is not set)\n");
-        return false;
-    }
-    xcb_connection_t* connection = xcb_connect(display, nullptr);
-    const bool reached = !xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
-    if (!reached)
-        std::fprintf(stderr, "skyvanes: cannot open the display %s\n", display);
-    return reached;
-}
-
 // Where to draw: the foreign window, every screen for --fullscreen, else one window.
 std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 {
@@ -129,7 +108,7 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 int SaverHost::run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
 {
-    if (!displayReachable())
+    if (!DisplayCheck::displayReachable())
         return 1;
     int argc = 1;
     char* argv[] = { const_cast<char*>(programName), nullptr };

@@ -117,3 +117,30 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
 }
+
+TEST(Program, ConfigureSavesWhenReturnClosesTheWindowAndNeedsADisplay)
+{
+    ScopedPreferences preferences;
+    const std::string home = "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string();
+    // Without a display: one line and 1, not Qt's abort, for the settings window and the saver alike.
+    for (const char* mode : { "--configure", "--root", "--window", "--fullscreen" }) {
+        ProgramRun headless({ SKYVANES_BINARY, mode }, { home, "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=" });
+        EXPECT_EQ(headless.wait(60000), 1) << mode;
+    }
+
+    auto server = XServer::start();
+    ASSERT_TRUE(server);
+    ProgramRun run({ SKYVANES_BINARY, "--configure" }, displayEnvironment(preferences, *server));
+    std::vector<std::uint32_t> shown;
+    for (int i = 0; i < 200 && shown.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        shown = server->shownTopLevels();
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    // Let the window settle before the key reaches it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(server->pressKey(shown[0], 0xff0d));
+    EXPECT_EQ(run.wait(10000), 0);
+    ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
+    EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";
+}

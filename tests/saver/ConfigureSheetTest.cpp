@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +35,16 @@ std::string stored(const char* key)
 {
     const auto value = settings().objectForKey(key);
     return value && value->string() ? *value->string() : "";
+}
+
+// One photo library album file; the albums are given unsorted.
+std::string libraryWithAlbums(const std::vector<std::string>& names)
+{
+    std::string albums;
+    for (const auto& name : names)
+        albums += "<dict><key>AlbumName</key><string>" + name + "</string><key>KeyList</key><array/></dict>";
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>List of Albums</key><array>" + albums
+        + "</array><key>Master Image List</key><dict/></dict></plist>";
 }
 
 class ConfigureSheetTest : public ::testing::Test {
@@ -63,14 +76,9 @@ protected:
         sServices->setSheetEndedHandler([this](Window&) { ++mSheetsEnded; });
     }
 
-    // A photo library whose albums are given unsorted.
-    void installLibrary(const std::vector<std::string>& names)
+    void installLibrary(const std::vector<std::string>& albums)
     {
-        std::string albums;
-        for (const auto& name : names)
-            albums += "<dict><key>AlbumName</key><string>" + name + "</string><key>KeyList</key><array/></dict>";
-        mLibrary.write("AlbumData.xml", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>List of Albums</key><array>" + albums
-                + "</array><key>Master Image List</key><dict/></dict></plist>");
+        mLibrary.write("AlbumData.xml", libraryWithAlbums(albums));
         std::filesystem::create_directories(mPreferences.folder());
         std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist")
             << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>RootDirectory</key><string>"
@@ -92,6 +100,20 @@ protected:
         auto* found = mView ? QtApplication::widgetOf(*mView->configureSheet()).findChild<Widget*>(name) : nullptr;
         EXPECT_TRUE(found) << name;
         return *found;
+    }
+
+    QFileDialog* openChooser()
+    {
+        part<QPushButton>("mButtonChoose").click();
+        return visibleChooser();
+    }
+    static QFileDialog* visibleChooser()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* chooser = qobject_cast<QFileDialog*>(widget); chooser && chooser->isVisible())
+                return chooser;
+        }
+        return nullptr;
     }
 
     static inline std::unique_ptr<QApplication> sApp;
@@ -122,6 +144,7 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
             std::tuple(std::string(std::getenv("HOME")) + "/Pictures", 8, 3, std::string("256 px"), row.shownAlbum, std::string("Cats"), 100,
                 std::string("#000000"), std::string(kSkyvanesVersion)));
         EXPECT_TRUE(checked("mSwitchRecursive") && checked("sourceFolder") && checked("orderInList") && checked("styleFading"));
+        EXPECT_TRUE(!part<QSlider>("mSliderFlightSpeed").isEnabled() && part<QRadioButton>("sourceAlbum").isEnabled());
         EXPECT_FALSE(settings().hasPersistentDomain()) << "opening writes nothing";
     }
 }
@@ -146,6 +169,33 @@ TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
         for (const char* name : { "mFieldPath", "mSwitchRecursive", "mButtonChoose" })
             EXPECT_EQ(part<QWidget>(name).isEnabled(), row.folder) << row.cell << " " << name;
     }
+}
+
+TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder)
+{
+    TemporaryFolder folders;
+    const auto stored = folders.write("stored/.keep", "").parent_path().string();
+    const auto chosen = folders.write("chosen/.keep", "").parent_path().string();
+    settings().setObject(PropertyValue(stored), SettingsKey::ImageDir);
+    open();
+
+    QFileDialog* chooser = openChooser();
+    ASSERT_TRUE(chooser);
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored);
+    chooser->reject();
+    EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), stored) << "cancelled";
+    EXPECT_FALSE(visibleChooser());
+
+    ASSERT_TRUE(chooser = openChooser());
+    chooser->selectFile(QString::fromStdString(chosen));
+    static_cast<QDialog*>(chooser)->accept();
+    EXPECT_EQ(part<QLineEdit>("mFieldPath").text().toStdString(), chosen);
+    EXPECT_EQ(::stored(SettingsKey::ImageDir), stored) << "the store waits for the close";
+
+    ASSERT_TRUE(chooser = openChooser());
+    EXPECT_EQ(chooser->directory().absolutePath().toStdString(), stored) << "not the folder just chosen";
+    chooser->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
@@ -190,7 +240,7 @@ TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
     }
 }
 
-TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsAndTheAlbumIsKept)
+TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsTheAlbumIsKeptAndASecondCallGivesTheSameWindow)
 {
     settings().setInteger(2, SettingsKey::Source);
     settings().setObject(PropertyValue("Holidays"), SettingsKey::Album);
@@ -198,7 +248,30 @@ TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsAndTheAlbumIsKept)
     open();
     EXPECT_TRUE(!part<QRadioButton>("sourceAlbum").isEnabled() && part<QRadioButton>("sourceFolder").isChecked()
         && part<QComboBox>("mPopupAlbum").count() == 0 && part<QLineEdit>("mFieldPath").isEnabled());
+    Window* first = mView->configureSheet();
+    part<QSlider>("mSliderActive").setValue(20);
+    settings().setInteger(5, SettingsKey::ImageLimit);
+    EXPECT_EQ(mView->configureSheet(), first);
+    EXPECT_EQ(part<QSlider>("mSliderActive").value(), 20) << "as it was left";
+
     part<QPushButton>("closeButton").click();
     EXPECT_EQ(std::pair(stored(SettingsKey::Album), settings().integerForKey(SettingsKey::Source)), std::pair(std::string("Holidays"), 1));
     EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
+}
+
+TEST_F(ConfigureSheetTest, AnUnloadableFileGivesNoWindowUntilItLoads)
+{
+    TemporaryFolder folder;
+    const std::string broken[] = {
+        (folder.path() / "missing.ui").string(),
+        folder.write("broken.ui", "<ui version=\"4.0\"><widget class=\"QDialog\"").string(),
+        folder.write("bare.ui", "<ui version=\"4.0\"><widget class=\"QDialog\" name=\"mConfigureWindow\"/></ui>").string(),
+    };
+    SkyvanesView view(Rect { {}, { 64, 48 } }, true);
+    for (const auto& file : broken) {
+        sServices->setInterfaceFile(file);
+        EXPECT_EQ(view.configureSheet(), nullptr) << file;
+    }
+    sServices->setInterfaceFile({});
+    EXPECT_NE(view.configureSheet(), nullptr) << "a later call tries again";
 }

@@ -83,6 +83,49 @@ std::vector<std::uint32_t> XServer::children(std::uint32_t window)
     return result;
 }
 
+std::vector<std::uint32_t> XServer::shownTopLevels()
+{
+    std::vector<std::uint32_t> shown;
+    for (std::uint32_t window : children(xcb_setup_roots_iterator(xcb_get_setup(mConnection)).data->root)) {
+        auto* reply = xcb_get_window_attributes_reply(mConnection, xcb_get_window_attributes(mConnection, window), nullptr);
+        if (reply && reply->map_state == XCB_MAP_STATE_VIEWABLE)
+            shown.push_back(window);
+        std::free(reply);
+    }
+    return shown;
+}
+
+bool XServer::pressKey(std::uint32_t window, std::uint32_t keysym)
+{
+    const xcb_setup_t* setup = xcb_get_setup(mConnection);
+    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    auto* mapping = xcb_get_keyboard_mapping_reply(mConnection, xcb_get_keyboard_mapping(mConnection, setup->min_keycode, count), nullptr);
+    if (!mapping)
+        return false;
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping);
+    const int length = xcb_get_keyboard_mapping_keysyms_length(mapping);
+    std::optional<xcb_keycode_t> keycode;
+    for (int i = 0; i < length && !keycode; ++i) {
+        if (keysyms[i] == keysym)
+            keycode = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
+    }
+    std::free(mapping);
+    if (!keycode)
+        return false;
+    for (std::uint8_t type : { XCB_KEY_PRESS, XCB_KEY_RELEASE }) {
+        xcb_key_press_event_t event {};
+        event.response_type = type;
+        event.detail = *keycode;
+        event.root = xcb_setup_roots_iterator(setup).data->root;
+        event.event = window;
+        event.same_screen = 1;
+        xcb_send_event(mConnection, 0, window, type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
+            reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(mConnection);
+    return true;
+}
+
 std::optional<std::uint32_t> XServer::pixel(std::uint32_t window, int x, int y)
 {
     auto cookie = xcb_get_image(mConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 1, 1, ~0u);
