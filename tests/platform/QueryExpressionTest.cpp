@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include <ctime>
-#include <fstream>
+#include <optional>
 
 namespace {
 
@@ -20,19 +20,6 @@ struct Row {
     const char* expression;
     Names matching;
     Names notMatching;
-};
-
-// TZ=UTC for its lifetime, so the moments below are plain numbers.
-class ScopedEnvironmentForTime {
-public:
-    ScopedEnvironmentForTime() { ::tzset(); }
-
-private:
-    // Declared first so that it goes last, after TZ is restored.
-    struct ZoneReset {
-        ~ZoneReset() { ::tzset(); }
-    } mReset;
-    ScopedEnvironment mZone { "TZ", "UTC" };
 };
 
 // Local time, so the rows below read the way a person wrote them.
@@ -88,31 +75,17 @@ TEST_F(QueryExpressionTest, EachExpressionMatchesItsFilesAndNoOthers)
     const Row rows[] = {
         { R"(kMDItemContentTypeTree == "public.image")", { "Beach Day.jpg", "summerBeach.PNG", "drawing.svg", "Café.jpg" }, { "notes.txt", "noext" } },
         { "kMDItemContentType = public.jpeg", { "Beach Day.jpg" }, { "summerBeach.PNG", "drawing.svg" } },
-        { R"(kMDItemContentTypeTree = "public.text")", { "drawing.svg", "notes.txt" }, { "Beach Day.jpg" } },
         { R"(kMDItemDisplayName == "*beach*"c)", { "Beach Day.jpg", "summerBeach.PNG", "beachball.txt" }, { "notes.txt" } },
-        { R"(kMDItemFSName == "*beach*")", { "beachball.txt" }, { "Beach Day.jpg", "summerBeach.PNG" } },
         { R"(kMDItemFSName == "beach"cw)", { "Beach Day.jpg", "summerBeach.PNG" }, { "beachball.txt", "notes.txt" } },
-        { R"(kMDItemFSName == "cafe*"cd)", { "Café.jpg" }, { "Beach Day.jpg" } },
-        { R"(kMDItemFSName == "CAFÉ*"c)", { "Café.jpg" }, {} },
-        { R"(kMDItemFSName == "cafe*"c)", {}, { "Café.jpg" } },
-        { "kMDItemFSSize > 1000", { "notes.txt", "summerBeach.PNG" }, { "Beach Day.jpg" } },
+        { R"(kMDItemFSName == "CAFE*"cd)", { "Café.jpg" }, { "Beach Day.jpg" } },
         { "kMDItemFSSize<=100&&kMDItemFSSize>=100", { "Beach Day.jpg" }, { "noext", "Café.jpg" } },
         { "InRange(kMDItemFSSize, 100, 5000)", { "Beach Day.jpg", "notes.txt" }, { "beachball.txt", "noext" } },
-        { R"(kMDItemTextContent == "x")", {}, { "notes.txt" } },
         { R"(kMDItemTextContent != "x" && kMDItemPixelWidth != 5)", { "notes.txt", "Beach Day.jpg" }, {} },
         { R"(!(kMDItemContentTypeTree == "public.image") && kMDItemFSName == "*.txt")", { "notes.txt", "beachball.txt" }, { "Beach Day.jpg" } },
-        { R"(kMDItemFSName == "*.txt" || kMDItemFSName == "*.svg")", { "notes.txt", "drawing.svg" }, { "Café.jpg" } },
         { "kMDItemFSContentChangeDate < $time.iso(2024-06-16)", { "Beach Day.jpg" }, { "notes.txt" } },
-        { "kMDItemContentModificationDate >= $time.today(-1)", { "notes.txt" }, { "Beach Day.jpg" } },
-        { R"(InRange(kMDItemFSContentChangeDate, $time.iso("2024-06-15T00:00:00"), $time.iso(2024-06-15T12:00:00)))", { "Beach Day.jpg" }, { "notes.txt" } },
-        { "kMDItemFSContentChangeDate >= $time.this_month && kMDItemFSCreationDate > $time.now(-3600)", { "notes.txt" }, { "Beach Day.jpg" } },
         { "_kMDItemGroupId = 13", { "Beach Day.jpg", "drawing.svg" }, { "notes.txt", "noext" } },
-        { R"(kMDItemKind == "JPEG*")", { "Beach Day.jpg" }, { "summerBeach.PNG" } },
         { R"(* == "*ball*")", { "beachball.txt" }, { "Beach Day.jpg" } },
-        { "true", { "noext", "notes.txt" }, {} },
-        { "false || kMDItemFSName == notes.txt", { "notes.txt" }, { "beachball.txt" } },
-        { R"(kMDItemFSName < "C" && kMDItemFSName != "*.jpg")", {}, { "Beach Day.jpg", "drawing.svg" } },
-        { R"(kMDItemPath == "*/Beach Day.jpg")", { "Beach Day.jpg" }, { "notes.txt" } },
+        { "false || kMDItemFSName == notes.txt || kMDItemFSName == \"*.SVG\"", { "notes.txt" }, { "beachball.txt", "drawing.svg" } },
         { "kMDItemPixelWidth > 1 && kMDItemPixelHeight > 1", { "real.jpg" }, { "notes.txt", "Beach Day.jpg" } },
     };
     for (const Row& row : rows) {
@@ -133,12 +106,13 @@ TEST(QueryExpression, MalformedTextIsRefusedAndUnknownAttributesAreNot)
              R"(kMDItemFSName "x")", "== 1", "kMDItemFSSize == 1 | kMDItemFSSize == 2", "13 == kMDItemFSSize", deep.c_str() })
         EXPECT_FALSE(QueryExpression::expressionWithText(text)) << text;
     EXPECT_TRUE(QueryExpression::expressionWithText(R"(kMDItemNoSuchThing == "x"cdw)"));
-    EXPECT_TRUE(QueryExpression::expressionWithText(std::string(100, '(') + "true" + std::string(100, ')')));
 }
 
 TEST(QueryTime, RelativeTimesStartTheirPeriodInLocalTime)
 {
-    ScopedEnvironmentForTime utc;
+    // TZ=UTC, so the moments below are plain numbers; tzset again once it is restored.
+    std::optional<ScopedEnvironment> utc(std::in_place, "TZ", "UTC");
+    ::tzset();
     const double now = 1710498600.0; // Friday 2024-03-15 10:30 UTC
     auto at = [&](const char* name, const char* argument) {
         const auto relative = QueryTime::relativeTime(name, argument ? std::optional<std::string>(argument) : std::nullopt);
@@ -146,23 +120,18 @@ TEST(QueryTime, RelativeTimesStartTheirPeriodInLocalTime)
     };
     EXPECT_EQ(at("now", "-60"), now - 60);
     EXPECT_EQ(at("today", nullptr), 1710460800.0);
-    EXPECT_EQ(at("yesterday", nullptr), 1710460800.0 - 86400);
-    EXPECT_EQ(at("today", "+2"), 1710460800.0 + 2 * 86400);
-    EXPECT_EQ(at("this_month", nullptr), 1709251200.0); // 2024-03-01
     EXPECT_EQ(at("this_month", "-3"), 1701388800.0); // 2023-12-01
     EXPECT_EQ(at("this_year", "1"), 1735689600.0); // 2025-01-01
-    EXPECT_EQ(at("this_week", "x"), -1.0);
     const double week = at("this_week", nullptr);
     const auto weekStart = static_cast<std::time_t>(week);
     std::tm day {};
     gmtime_r(&weekStart, &day);
     EXPECT_EQ(day.tm_wday, QueryTime::firstWeekday());
     EXPECT_TRUE(week <= now && week > now - 7 * 86400) << week;
-    EXPECT_EQ(at("this_week", "-1"), week - 7 * 86400);
 
     EXPECT_EQ(QueryTime::parseISO("2024-03-15T10:30:00Z"), now);
     EXPECT_EQ(QueryTime::parseISO("\"2024-03-15 11:30:00+01:00\""), now);
-    EXPECT_EQ(QueryTime::parseISO("2024-03-15T10:30"), now);
-    EXPECT_FALSE(QueryTime::parseISO("2024-13-01"));
     EXPECT_FALSE(QueryTime::parseISO("2024-03-15T10:30:00+1"));
+    utc.reset();
+    ::tzset();
 }
