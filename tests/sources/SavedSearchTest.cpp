@@ -161,3 +161,26 @@ TEST_F(SavedSearchTest, PicturesAppearOnceResultsExistAndTheCursorWrapsWhenTheCo
     frame();
     EXPECT_EQ(mView.requested, (Paths { *expected }));
 }
+
+TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesANewQuery)
+{
+    add("notes.txt");
+    add("b.jpg");
+    searchFor("kMDItemFSName == \"*.txt\"");
+    LumivelGL::resetUnreadableImageCount();
+    LogCapture log;
+    start();
+    frame();
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { at("notes.txt"), at("notes.txt") }));
+    EXPECT_EQ(mView.liveImageQuery()->resultCount(), 1u);
+    EXPECT_EQ(log.lines(), Paths(2, "Unable to load " + at("notes.txt") + "."));
+
+    mView.stopAnimation();
+    EXPECT_EQ(mView.liveImageQuery(), nullptr);
+    searchFor("kMDItemFSName == \"*.jpg\"");
+    mView.requested.clear();
+    start();
+    frame();
+    EXPECT_EQ(mView.requested, (Paths { at("b.jpg") })) << "a new query from the file as it is now";
+}
