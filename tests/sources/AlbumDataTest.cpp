@@ -7,9 +7,11 @@
 #include "sources/PlistXMLReader.h"
 
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -98,6 +100,18 @@ TEST_F(AlbumDataTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResol
     ASSERT_TRUE(data);
     const PropertyArray* trips = AlbumData::iPhotoKeyListForAlbum(*data, "Trips");
     EXPECT_TRUE(trips && trips->empty() && !AlbumData::iPhotoKeyListForAlbum(*data, "apple")) << "an empty key list is an empty album, not none";
+
+    // The same library saved as a binary property list.
+    plist_t tree = nullptr;
+    plist_from_xml(kLibraryFile, static_cast<std::uint32_t>(std::strlen(kLibraryFile)), &tree);
+    char* binary = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(tree, &binary, &length);
+    ASSERT_TRUE(binary);
+    mLibrary.write("AlbumData.xml", std::string(binary, length));
+    plist_to_bin_free(binary);
+    plist_free(tree);
+    EXPECT_EQ(albumPaths("Library"), (Strings { kCafe, kAnnes, kAB }));
 }
 
 TEST_F(AlbumDataTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
