@@ -1,8 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TestSupport.h"
-#include "platform/OffscreenGLSurface.h"
-#include "render/LumivelGL.h"
-#include "saver/SkyvanesView.h"
+#include "RendererTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -50,26 +47,15 @@ protected:
     }
 };
 
-class LumivelGLTest : public ::testing::Test {
+class LumivelGLTest : public RendererTest<> {
 protected:
-    void SetUp() override
-    {
-        SkyvanesView::initialize();
-        LumivelGL::resetUnreadableImageCount();
-        ASSERT_TRUE(mGL) << "no headless OpenGL (Mesa EGL) on this machine";
-    }
-
     std::unique_ptr<ScriptedRenderer> started(Paths paths, bool preview = false)
     {
         auto view = std::make_unique<ScriptedRenderer>(Rect { {}, { 64, 64 } }, preview);
         view->paths = std::move(paths);
-        view->setSurface(mGL.get());
-        view->startAnimation();
+        RendererTest::started(*view);
         return view;
     }
-
-    ScopedPreferences mPreferences;
-    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(64, 64);
 };
 
 }
@@ -82,8 +68,7 @@ TEST_F(LumivelGLTest, ViewportCountsDevicePixelsAndEachFrameUndoesItsDrawingStat
     LumivelGL view(Rect { {}, { 64, 48 } }, false);
     view.setSurface(dense.get());
     view.startAnimation();
-    view.setNeedsDisplay(true);
-    view.displayIfNeeded();
+    frame(view);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_TRUE(viewport[2] == 128 && viewport[3] == 96);

@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeImageDecoder.h"
-#include "TestSupport.h"
-#include "platform/OffscreenGLSurface.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "render/LumivelGL.h"
-#include "platform/SettingsKeys.h"
-#include "saver/SkyvanesView.h"
+#include "RendererTest.h"
 #include "textures/FittedPictureCache.h"
 
 #include <GL/gl.h>
@@ -42,14 +37,8 @@ private:
     bool mReadsAhead;
 };
 
-class ReadAheadTest : public ::testing::Test {
+class ReadAheadTest : public RendererTest<kW, kH> {
 protected:
-    void SetUp() override
-    {
-        SkyvanesView::initialize();
-        ASSERT_TRUE(mGL) << "no headless OpenGL (Mesa EGL) on this machine";
-    }
-
     // A file on disk for each name; the decoder gives the readable ones a picture of
     // their own colour and size, and knows nothing of the others.
     std::vector<std::string> pictures(FakeImageDecoder& decoder, int readable, int unreadable)
@@ -63,14 +52,6 @@ protected:
         return paths;
     }
 
-    static void draw(LumivelGL& view)
-    {
-        view.setNeedsDisplay(true);
-        view.displayIfNeeded();
-    }
-
-    ScopedPreferences mPreferences;
-    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(kW, kH);
     TemporaryFolder mFolder;
 };
 
@@ -96,14 +77,13 @@ TEST_F(ReadAheadTest, ASeedShowsTheSameFramesAndMessagesWithAndWithoutReadingAhe
                 std::vector<int> unreadableFrames[2];
                 for (const bool readsAhead : { false, true }) {
                     ListRenderer view(paths, decoder, readsAhead);
-                    view.setSurface(mGL.get());
-                    view.startAnimation();
+                    started(view);
                     srandom(11);
-                    for (int frame = 0; frame < 240; ++frame) {
+                    for (int n = 0; n < 240; ++n) {
                         const int before = LumivelGL::unreadableImageCount();
-                        draw(view);
+                        frame(view);
                         if (LumivelGL::unreadableImageCount() != before)
-                            unreadableFrames[readsAhead].push_back(frame);
+                            unreadableFrames[readsAhead].push_back(n);
                         const auto pixels = mGL->readPixels();
                         frames[readsAhead].insert(frames[readsAhead].end(), pixels.begin(), pixels.end());
                     }
@@ -129,9 +109,8 @@ TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
         const std::string second = mFolder.write("second-" + change, "1").string();
         decoder->add(second, FakeImageDecoder::solid(400, 300, { 9, 9, 9, 255 }));
         ListRenderer view({ paths[0], second }, decoder, true);
-        view.setSurface(mGL.get());
-        view.startAnimation();
-        draw(view);
+        started(view);
+        frame(view);
         while (decoder->captures() < 2)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -139,7 +118,7 @@ TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
             moduleSettings().setInteger(2, SettingsKey::Detail);
         else
             mFolder.write("second-" + change, "22");
-        draw(view);
+        frame(view);
         ASSERT_EQ(view.liveSpriteCount(), 2u);
         EXPECT_EQ(view.pictureReadAhead()->unforeseenCount(), 2);
         // The newest sprite draws last and leaves its texture bound.

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FakeMimeDatabase.h"
-#include "TestSupport.h"
-#include "platform/OffscreenGLSurface.h"
+#include "RendererTest.h"
 #include "platform/PropertyList.h"
 #include "platform/Random.h"
-#include "render/LumivelGL.h"
-#include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
@@ -48,13 +45,11 @@ PropertyDictionary newerLayout(const std::string& query, const std::string& scop
         { "RawQueryDict", PropertyDictionary { { "SearchScopes", PropertyArray { scope } } } } };
 }
 
-class SavedSearchTest : public ::testing::Test {
+class SavedSearchTest : public RendererTest<> {
 protected:
     void SetUp() override
     {
-        SkyvanesView::initialize();
-        mGL = OffscreenGLSurface::create(64, 64);
-        ASSERT_TRUE(mGL && mGL->makeCurrent()) << "no headless OpenGL (Mesa EGL) on this machine";
+        RendererTest::SetUp();
         moduleSettings().setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
         moduleSettings().setObject(PropertyValue(search().string()), SettingsKey::ImageDir);
         moduleSettings().setInteger(100, SettingsKey::ImageLimit);
@@ -69,8 +64,7 @@ protected:
 
     void start()
     {
-        mView.setSurface(mGL.get());
-        mView.startAnimation();
+        started(mView);
         frame();
         mView.liveImageQuery()->waitUntilGathered();
     }
@@ -79,8 +73,7 @@ protected:
     void frame()
     {
         MetadataQuery::deliverPendingUpdates();
-        mView.setNeedsDisplay(true);
-        mView.displayIfNeeded();
+        RendererTest::frame(mView);
     }
 
     bool countBecomes(std::size_t count)
@@ -93,10 +86,8 @@ protected:
         return false;
     }
 
-    ScopedPreferences mPreferences;
     ScopedFakeMimeDatabase mTypes;
     TemporaryFolder mFolder;
-    std::unique_ptr<OffscreenGLSurface> mGL;
     RecordingRenderer mView { Rect { {}, { 64, 64 } }, false };
 };
 

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RendererTest.h"
 #include "SpriteTestSupport.h"
-#include "TestSupport.h"
-#include "platform/OffscreenGLSurface.h"
-#include "render/LumivelGL.h"
-#include "saver/SkyvanesView.h"
 #include "sprites/Lumivel.h"
 #include "sprites/Skyvane.h"
 
@@ -18,7 +15,7 @@
 
 namespace {
 
-constexpr float kW = 320, kH = 200;
+constexpr int kW = 320, kH = 200;
 
 // One colour per quadrant, so a flipped or mirrored picture shows.
 using Rgb = std::array<std::uint8_t, 3>;
@@ -109,13 +106,8 @@ struct Shadow {
     }
 };
 
-class PictureSpriteFrames : public ::testing::Test {
+class PictureSpriteFrames : public RendererTest<kW, kH> {
 protected:
-    void SetUp() override
-    {
-        SkyvanesView::initialize();
-        ASSERT_TRUE(gl) << "no headless OpenGL (Mesa EGL) on this machine";
-    }
     std::unique_ptr<PictureRenderer> start(int style, int limit, std::vector<std::string> paths)
     {
         auto& settings = moduleSettings();
@@ -123,27 +115,18 @@ protected:
         settings.setInteger(limit, SettingsKey::ImageLimit);
         auto view = std::make_unique<PictureRenderer>(Rect { {}, { kW, kH } }, false);
         view->paths = std::move(paths);
-        view->setSurface(gl.get());
-        view->startAnimation();
+        started(*view);
         return view;
-    }
-    static void frame(LumivelGL& view)
-    {
-        view.setNeedsDisplay(true);
-        view.displayIfNeeded();
     }
     // The pixel at fractions (fx, fy) of b shows colour c over black at opacity alpha.
     void expectColour(Box b, float fx, float fy, Rgb c, float alpha) const
     {
         const float x = b.left + (b.right - b.left) * fx, y = b.bottom + (b.top - b.bottom) * fy;
-        const auto p = gl->pixel(static_cast<int>(x), static_cast<int>(y));
+        const auto p = mGL->pixel(static_cast<int>(x), static_cast<int>(y));
         const float got[3] = { float(p.r), float(p.g), float(p.b) };
         for (int i = 0; i < 3; ++i)
             EXPECT_NEAR(got[i], c[i] * alpha, 3.0) << "at " << x << "," << y;
     }
-
-    ScopedPreferences preferences;
-    std::unique_ptr<OffscreenGLSurface> gl = OffscreenGLSurface::create(int(kW), int(kH));
 };
 
 }
