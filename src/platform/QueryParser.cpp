@@ -76,35 +76,26 @@ std::unique_ptr<QueryExpression> QueryParser::parse()
 
 QueryParser::NodePointer QueryParser::parseOr(int depth)
 {
-    // One node for a whole chain, so a long chain costs no depth.
-    NodePointer first = parseAnd(depth);
-    if (!first || !accept("||"))
-        return first;
-    NodePointer joined = node(Node::Kind::Or);
-    joined->children.push_back(std::move(first));
-    do {
-        NodePointer next = parseAnd(depth);
-        if (!next)
-            return nullptr;
-        joined->children.push_back(std::move(next));
-    } while (accept("||"));
-    return joined;
+    return parseChain(depth, "||", Node::Kind::Or);
 }
 
-QueryParser::NodePointer QueryParser::parseAnd(int depth)
+QueryParser::NodePointer QueryParser::parseChain(int depth, std::string_view joiner, Node::Kind kind)
 {
-    // One node for a whole chain, so a long chain costs no depth.
-    NodePointer first = parseUnary(depth);
-    if (!first || !accept("&&"))
+    // || joins && chains, which join unary terms. One node for a whole chain, so a
+    // long chain costs no depth.
+    const bool ands = kind == Node::Kind::And;
+    const auto term = [&] { return ands ? parseUnary(depth) : parseChain(depth, "&&", Node::Kind::And); };
+    NodePointer first = term();
+    if (!first || !accept(joiner))
         return first;
-    NodePointer joined = node(Node::Kind::And);
+    NodePointer joined = node(kind);
     joined->children.push_back(std::move(first));
     do {
-        NodePointer next = parseUnary(depth);
+        NodePointer next = term();
         if (!next)
             return nullptr;
         joined->children.push_back(std::move(next));
-    } while (accept("&&"));
+    } while (accept(joiner));
     return joined;
 }
 

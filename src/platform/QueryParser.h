@@ -28,7 +28,7 @@ private:
     using NodePointer = std::unique_ptr<QueryExpression::Node>;
 
     NodePointer parseOr(int depth);
-    NodePointer parseAnd(int depth);
+    NodePointer parseChain(int depth, std::string_view joiner, QueryExpression::Node::Kind kind);
     NodePointer parseUnary(int depth);
     NodePointer parsePrimary(int depth);
     NodePointer parseInRange();
