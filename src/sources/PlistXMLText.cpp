@@ -133,7 +133,9 @@ std::optional<double> PlistXMLText::parseDate(std::string_view text)
             return std::nullopt;
         at = next + 1;
     }
-    if (at != end || fields[1] < 1 || fields[1] > 12 || fields[2] < 1 || fields[2] > 31)
+    // A time of day out of its range is damage, and would overflow the sum below.
+    if (at != end || fields[1] < 1 || fields[1] > 12 || fields[2] < 1 || fields[2] > 31 || fields[3] < 0 || fields[3] > 23
+        || fields[4] < 0 || fields[4] > 59 || fields[5] < 0 || fields[5] > 60)
         return std::nullopt;
     const std::int64_t days = daysFromCivil(fields[0], static_cast<unsigned>(fields[1]), static_cast<unsigned>(fields[2]))
         - daysFromCivil(2001, 1, 1);

@@ -153,7 +153,7 @@ TEST_F(AlbumDataTest, DamagedOrHostileAlbumFilesGiveNothingWithoutCrashingOrHang
         return "<plist><dict><key>List of Albums</key><array><dict><key>AlbumName</key>" + name + "</dict></array></dict></plist>";
     };
     for (const std::string& damaged : { album("<string>&bogus;</string>"), album("<string>&#xD800;</string>"), album(""),
-             album("<array></dict></array>"), std::string("<plist><array/></plist>"), std::string("<plist><dict/></plist><dict/>") })
+             album("<array></dict></array>"), album("<date>2009-02-13T23:2147483647:30Z</date>"), std::string("<plist><array/></plist>"), std::string("<plist><dict/></plist><dict/>") })
         EXPECT_FALSE(parsed(damaged)) << damaged;
     std::string deep = "<plist><dict><key>List of Albums</key>";
     for (int i = 0; i < 1000000; ++i)
