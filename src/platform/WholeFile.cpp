@@ -38,19 +38,32 @@ std::string readUpTo(int fd, std::size_t size)
 
 }
 
+int openRegularFile(const std::string& path, bool followLinks, std::uint64_t* size)
+{
+    // O_NONBLOCK: opening a pipe with no writer would otherwise wait before fstat
+    // refuses it. A regular file ignores the flag, so reads need no change.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0)
+        return -1;
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (size)
+        *size = static_cast<std::uint64_t>(info.st_size);
+    return fd;
+}
+
 std::optional<std::string> readWholeFile(const std::string& path, const WholeFileLimits& limits)
 {
-    // O_NONBLOCK: opening a pipe with no writer would otherwise wait before fstat refuses it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (limits.followLinks ? 0 : O_NOFOLLOW));
+    std::uint64_t size = 0;
+    const int fd = openRegularFile(path, limits.followLinks, &size);
     if (fd < 0)
         return std::nullopt;
     std::optional<std::string> bytes;
-    struct stat info { };
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        const auto size = static_cast<std::uint64_t>(info.st_size);
-        if (size <= limits.maxBytes || limits.keepStartOfLarger)
-            bytes = readUpTo(fd, static_cast<std::size_t>(std::min<std::uint64_t>(size, limits.maxBytes)));
-    }
+    if (size <= limits.maxBytes || limits.keepStartOfLarger)
+        bytes = readUpTo(fd, static_cast<std::size_t>(std::min<std::uint64_t>(size, limits.maxBytes)));
     ::close(fd);
     return bytes;
 }

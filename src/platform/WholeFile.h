@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ struct WholeFileLimits {
     // A symbolic link at the path is followed rather than refused.
     bool followLinks { true };
 };
+
+// A read-only descriptor (close-on-exec) on the regular file at path, for the
+// caller to close, and its size in *size when asked; -1 when it cannot be opened
+// or is anything but a regular file. A pipe named in place of the file is refused
+// without waiting for a writer, which a plain open would do for ever.
+int openRegularFile(const std::string& path, bool followLinks = true, std::uint64_t* size = nullptr);
 
 // The bytes of the regular file at path, up to the size it had when opened (a
 // file that shrinks meanwhile gives what was there); nothing when it cannot be

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TexturePictures.h"
+#include "sources/FolderWalk.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QColorSpace>
 #include <cstring>
@@ -102,6 +106,20 @@ TEST(PictureDecoder, MissingFilesAndNonPicturesGiveNoImage)
     // Some readers take four zero bytes for a picture of no pixels.
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(std::string(4, '\0'))));
     EXPECT_TRUE(QtImageDecoder().imageWithContentsOfFile(folder.write("really-a-png.jpg", png))) << "read by content, not name";
+}
+
+TEST(PictureDecoder, AWalkedNameIsOpenedByItsBytesAndAPipeIsRefusedAtOnce)
+{
+    TemporaryFolder folder;
+    folder.write("caf\xe9.png", encode(quadrantPicture(16, 16), "png")); // Latin-1, not UTF-8
+    const auto files = FolderWalk::visibleRegularFiles(folder.path().string(), false);
+    ASSERT_EQ(files, std::vector<std::string> { folder.path().string() + "/caf\xe9.png" });
+    EXPECT_TRUE(QtImageDecoder().imageWithContentsOfFile(files[0]));
+    const std::string pipe = (folder.path() / "pipe.jpg").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ::alarm(10); // a decoder that waits for a writer dies here rather than hang the run
+    EXPECT_FALSE(QtImageDecoder().imageWithContentsOfFile(pipe));
+    ::alarm(0);
 }
 
 TEST(PictureDecoder, HeaderClaimingAHugePictureIsRefusedBeforeDecoding)

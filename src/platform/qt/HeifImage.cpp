@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/HeifImage.h"
 
+#include "platform/WholeFile.h"
 #include "platform/qt/BitmapConversion.h"
 
 #include <QColorSpace>
@@ -57,13 +58,15 @@ bool HeifImage::looksLikeHeif(std::span<const std::uint8_t> head)
 
 std::unique_ptr<HeifImage> HeifImage::imageWithContentsOfFile(const std::string& path)
 {
-    std::unique_ptr<HeifImage> image(new HeifImage);
-    image->mContext = heif_context_alloc();
-    if (!image->mContext)
+    // Read here rather than by libheif, whose open would wait for ever on a pipe.
+    auto bytes = readWholeFile(path, WholeFileLimits { static_cast<std::size_t>(Image::kMaximumAllocation) });
+    if (!bytes)
         return nullptr;
-    heif_context_set_maximum_image_size_limit(image->mContext, kMaximumEdge);
-    if (heif_context_read_from_file(image->mContext, path.c_str(), nullptr).code != heif_error_Ok || !image->openPrimary())
-        return nullptr;
+    auto owned = std::make_unique<std::string>(std::move(*bytes));
+    const std::span<const std::uint8_t> view(reinterpret_cast<const std::uint8_t*>(owned->data()), owned->size());
+    auto image = imageWithData(view);
+    if (image)
+        image->mOwned = std::move(owned);
     return image;
 }
 

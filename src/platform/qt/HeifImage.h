@@ -33,6 +33,8 @@ private:
     bool openPrimary();
     const heif_image_handle* bestHandle();
 
+    // The file's bytes, which the context reads in place; freed after it.
+    std::unique_ptr<const std::string> mOwned;
     heif_context* mContext { nullptr };
     heif_image_handle* mPrimary { nullptr };
     heif_image_handle* mThumbnail { nullptr };
