@@ -129,6 +129,12 @@ std::optional<std::string> applyFps(CommandLine& line, const std::string&)
     return std::nullopt;
 }
 
+std::optional<std::string> applyNull(CommandLine& line, const std::string&)
+{
+    line.nullSeparated = true;
+    return std::nullopt;
+}
+
 // Colour-map and visual switches every hack accepts do nothing here: GL needs none of them.
 constexpr Option kOptions[] = {
     { "-window", Mode::Window, false, nullptr, nothing },
@@ -137,6 +143,7 @@ constexpr Option kOptions[] = {
     { "-window-id", Mode::WindowId, true, "--window-id needs a window id", applyWindowId },
     { "-snapshot", Mode::Snapshot, true, "--snapshot needs a file name", applySnapshot },
     { "-list", Mode::List, false, nullptr, nothing },
+    { "-null", std::nullopt, false, nullptr, applyNull },
     { "-size", std::nullopt, true, "--size needs WIDTHxHEIGHT, each from 1 to 16384", applySize },
     { "-frames", std::nullopt, true, "--frames needs a number from 1 to 1000000", applyFrames },
     { "-seed", std::nullopt, true, "--seed needs a whole number", applySeed },
@@ -210,6 +217,8 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             modeGiven = true;
         }
     }
+    if (line.nullSeparated && line.mode != Mode::List)
+        return fail("--null may only be given with --list");
     return { line, {} };
 }
 
@@ -230,6 +239,7 @@ std::string CommandLine::usage()
            "  --configure           open the settings window; closing it saves the settings\n"
            "  --preview             draw as the small preview does\n"
            "  --fps                 show the frame rate and load in a corner\n"
+           "  --null                with --list: end each path with a NUL byte, not a newline\n"
            "  --size WxH            snapshot size in pixels (default 800x600)\n"
            "  --frames N            frames drawn for a snapshot (default 1)\n"
            "  --seed S              seed the random generator with S (reproducible snapshots)\n"

@@ -14,6 +14,8 @@ struct CommandLine {
     Mode mode { Mode::Window };
     bool preview { false };
     bool showFps { false };
+    // List: each path ends with a NUL byte instead of a newline, for names holding newlines.
+    bool nullSeparated { false };
     // Root and WindowId: the X window to draw in (0 for Root: $XSCREENSAVER_WINDOW or the root window).
     std::uint64_t windowId { 0 };
     // Snapshot.

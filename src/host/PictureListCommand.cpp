@@ -6,7 +6,7 @@
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
-int PictureListCommand::run(std::ostream& out, std::ostream& err)
+int PictureListCommand::run(std::ostream& out, std::ostream& err, bool nullSeparated)
 {
     SkyvanesView::initialize();
     // A saved search's results are its pictures: the first gathering is waited for.
@@ -23,7 +23,7 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err)
     });
     const auto& shown = paths.empty() ? searchResults : paths;
     for (const auto& path : shown)
-        out << path << '\n';
+        out << path << (nullSeparated ? '\0' : '\n');
     out.flush();
     err << shown.size() << (shown.size() == 1 ? " picture\n" : " pictures\n");
     if (shown.empty()) {

@@ -7,5 +7,7 @@
 // and the count on the error stream, so a person can see why a picture shows or not.
 class PictureListCommand {
 public:
-    static int run(std::ostream& out, std::ostream& err);
+    // With nullSeparated each path ends with a NUL byte instead (`--list --null`),
+    // so names holding a newline reach a program such as `xargs -0` whole.
+    static int run(std::ostream& out, std::ostream& err, bool nullSeparated = false);
 };

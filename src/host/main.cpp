@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     case CommandLine::Mode::Defaults:
         return DefaultsCommand::run(line.defaultsArguments, std::cout, std::cerr);
     case CommandLine::Mode::List:
-        return PictureListCommand::run(std::cout, std::cerr);
+        return PictureListCommand::run(std::cout, std::cerr, line.nullSeparated);
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:

@@ -30,6 +30,7 @@ TEST(CommandLine, TakesXscreensaverSwitchesAndTheHandedWindowWinsOverRoot)
         EXPECT_EQ(std::pair(line->mode, line->windowId), std::pair(row.mode, row.windowId)) << row.words[0];
     }
     EXPECT_TRUE(parse({ "--root", "-fps" }).commandLine->showFps);
+    EXPECT_TRUE(parse({ "--null", "--list" }).commandLine->nullSeparated);
     auto line = parse({ "-root", "-ImageLimit", "16", "--BackColor", "#202030" }).commandLine;
     ASSERT_TRUE(line);
     EXPECT_EQ(line->settingArguments,
@@ -41,7 +42,8 @@ TEST(CommandLine, RejectsWhatItCannotDo)
     for (const auto& bad : std::vector<std::vector<std::string>> { { "--bogus" }, { "-window-id" }, { "-window-id", "0x" },
              { "-window-id", "12abc" }, { "-window-id", "0" }, { "-window-id", "0x100000007" }, { "--root", "--fullscreen" },
              { "--window-id", "42", "--fullscreen" }, { "-ImageLimit" }, { "-Imagelimit", "16" }, { "--snapshot" },
-             { "--snapshot", "a.png", "--size", "0x10" }, { "--snapshot", "a.png", "--frames", "-1" }, { "--seed", "x" } }) {
+             { "--snapshot", "a.png", "--size", "0x10" }, { "--snapshot", "a.png", "--frames", "-1" }, { "--seed", "x" }, { "--null" },
+             { "--root", "--null" } }) {
         const auto result = parse(bad);
         EXPECT_FALSE(result.commandLine) << bad[0] << " " << bad.back();
         EXPECT_FALSE(result.error.empty());

@@ -29,6 +29,9 @@ TEST(PictureListCommand, ASavedSearchListsItsGatheredResultsOrSaysWhyItGivesNone
     std::ostringstream out, err;
     EXPECT_EQ(PictureListCommand::run(out, err), 0);
     EXPECT_EQ(std::pair(out.str(), err.str()), std::pair((folder.path() / "scope/b.jpg").string() + "\n", std::string("1 picture\n")));
+    std::ostringstream nulls, count;
+    EXPECT_EQ(PictureListCommand::run(nulls, count, true), 0);
+    EXPECT_EQ(std::pair(nulls.str(), count.str()), std::pair((folder.path() / "scope/b.jpg").string() + '\0', std::string("1 picture\n")));
 
     std::ofstream(search) << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RawQuery", "kMDItemFSName == (" } }));
     std::ostringstream none, why;
