@@ -9,12 +9,8 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <grp.h>
-#include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -44,36 +40,6 @@ std::vector<std::string> namesIn(const fs::path& folder)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Runs check in a child process as an unprivileged user that owns the folders, since
-// root reads every file whatever its mode; its exit status, or -1 when there is no
-// such user to be.
-int asOrdinaryUser(const fs::path& folder, const std::function<bool()>& check)
-{
-    uid_t uid = ::geteuid();
-    gid_t gid = ::getegid();
-    if (uid == 0) {
-        const passwd* nobody = ::getpwnam("nobody");
-        if (!nobody)
-            return -1;
-        uid = nobody->pw_uid;
-        gid = nobody->pw_gid;
-        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-            if (entry.is_directory())
-                ::lchown(entry.path().c_str(), uid, gid);
-        }
-        ::lchown(folder.c_str(), uid, gid);
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
-            _exit(3);
-        _exit(check() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }
 
 }

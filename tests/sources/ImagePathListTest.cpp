@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <iostream>
 
 namespace fs = std::filesystem;
 
@@ -39,18 +36,6 @@ protected:
     TemporaryFolder mTree;
 };
 
-// Root reads any folder, so the walk runs in a child as nobody; on a wrong list the
-// child prints it and fails.
-[[noreturn]] void walkAsNobody(const std::string& folder, const Paths& expected)
-{
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-        ::_exit(2);
-    const Paths found = FolderWalk::visibleRegularFiles(folder, true);
-    for (const auto& path : found)
-        std::cerr << path << '\n';
-    ::_exit(found == expected ? 0 : 1);
-}
-
 }
 
 TEST_F(ImagePathListTest, ListsTheTreeInAFileManagersOrderWithEachSubfolderInItsPlace)
@@ -79,9 +64,11 @@ TEST_F(ImagePathListTest, ListsVisibleNamesAndLinksToFilesOnlyAndNeverLoops)
 TEST_F(ImagePathListTest, AnUnreadableSubfolderIsPassedOver)
 {
     write({ "a.jpg", "locked/inside.jpg", "z.jpg" });
-    fs::permissions(mTree.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     fs::permissions(at("locked"), fs::perms::none);
-    EXPECT_EXIT(walkAsNobody(root(), { at("a.jpg"), at("z.jpg") }), ::testing::ExitedWithCode(0), "");
+    const int status = asOrdinaryUser(root(), [&] { return FolderWalk::visibleRegularFiles(root(), true) == Paths { at("a.jpg"), at("z.jpg") }; });
+    if (status == -1)
+        GTEST_SKIP() << "no unprivileged user to test permissions with";
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(ImagePathListTest, ASavedSearchNeedsTheExactExtensionAndSettingsNamingNoFolderGiveNothing)

@@ -5,7 +5,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <grp.h>
+#include <pwd.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 TemporaryFolder::TemporaryFolder()
 {
@@ -51,4 +57,31 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     Log::setSink({});
+}
+
+int asOrdinaryUser(const fs::path& folder, const std::function<bool()>& check)
+{
+    uid_t uid = ::geteuid();
+    gid_t gid = ::getegid();
+    if (uid == 0) {
+        const passwd* nobody = ::getpwnam("nobody");
+        if (!nobody)
+            return -1;
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.is_directory())
+                ::lchown(entry.path().c_str(), uid, gid);
+        }
+        ::lchown(folder.c_str(), uid, gid);
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::getuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+            _exit(3);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ private:
     const char* mName;
     std::optional<std::string> mOld;
 };
+
+// Runs check in a child process as an unprivileged user that owns the folders, since
+// root reads every file whatever its mode; its exit status (0 when check passed), or
+// -1 when there is no such user to be.
+int asOrdinaryUser(const std::filesystem::path& folder, const std::function<bool()>& check);
 
 // The whole content of a file; empty when it cannot be read.
 std::string fileContents(const std::filesystem::path& path);
