@@ -3,6 +3,7 @@
 
 #include "platform/Geometry.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,11 +26,28 @@ public:
         std::vector<std::uint8_t> data;
     };
 
-    // Pictures whose header claims more pixels than this are refused as unreadable,
-    // so that a decompression bomb cannot take the saver down.
-    static constexpr std::int64_t kMaximumPixels = 100'000'000;
-    // No single decode may allocate more than this many bytes.
+    // What one decode may hold at once, in bytes. The bound is on the work a decode
+    // does, not on the size its header claims: a 200-megapixel JPEG read at an eighth
+    // of its size costs little and loads, a small file that would inflate to more than
+    // this is refused before any pixel is decoded.
     static constexpr std::int64_t kMaximumAllocation = std::int64_t { 512 } << 20;
+    // A decode still running after this long is given up, and its picture counts as
+    // unreadable: a picture no allocation bound catches must not hold the frames.
+    static constexpr std::chrono::seconds kMaximumDecodeTime { 5 };
+
+    // The bytes of width x height pixels of bytesPerPixel each; any count above
+    // kMaximumAllocation comes back as kMaximumAllocation + 1, never overflowing.
+    static constexpr std::int64_t pixelBytes(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel)
+    {
+        if (width <= 0 || height <= 0 || bytesPerPixel <= 0)
+            return 0;
+        if (width > kMaximumAllocation / height / bytesPerPixel)
+            return kMaximumAllocation + 1;
+        return width * height * bytesPerPixel;
+    }
+    // True when a decode that holds bytes at once (pixelBytes and whatever else the
+    // decoder allocates) may go ahead; every decoder asks before it decodes.
+    static constexpr bool decodeFits(std::int64_t bytes) { return bytes > 0 && bytes <= kMaximumAllocation; }
 
     virtual ~Image() = default;
 

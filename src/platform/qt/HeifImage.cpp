@@ -24,12 +24,8 @@ std::int64_t pixelCount(int width, int height)
 
 bool fitsLimits(const heif_image_handle* handle)
 {
-    const int width = heif_image_handle_get_width(handle);
-    const int height = heif_image_handle_get_height(handle);
-    if (width <= 0 || height <= 0)
-        return false;
-    const std::int64_t pixels = pixelCount(width, height);
-    return pixels <= Image::kMaximumPixels && pixels * kBytesPerDecodedPixel <= Image::kMaximumAllocation;
+    return Image::decodeFits(
+        Image::pixelBytes(heif_image_handle_get_width(handle), heif_image_handle_get_height(handle), kBytesPerDecodedPixel));
 }
 
 // The picture's own colour profile, when it carries one as ICC data.

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -19,9 +20,34 @@ void addPluginPath()
     std::call_once(once, [] { QCoreApplication::addLibraryPath(QLibraryInfo::path(QLibraryInfo::PluginsPath)); });
 }
 
-std::int64_t pixelCount(QSize size)
+// Bytes per pixel of a picture the reader decodes whole in format, with the copy that
+// smooth scaling or the conversion to RGBA makes of it unless it works on the format itself.
+int bytesPerPixel(QImage::Format format)
 {
-    return static_cast<std::int64_t>(size.width()) * static_cast<std::int64_t>(size.height());
+    switch (format) {
+    case QImage::Format_Invalid: // not known before decoding: 32 bits and a copy
+        return 8;
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return 4;
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64_Premultiplied:
+        return 8;
+    default: {
+        const int bytes = std::max(1, static_cast<int>(QImage::toPixelFormat(format).bitsPerPixel() / 8));
+        return bytes + std::max(bytes, 4);
+    }
+    }
+}
+
+// The scale denominator (1, 2, 4 or 8) Qt's JPEG reader asks libjpeg for when a
+// picture of stored size is read at scaled size.
+std::int64_t jpegDenominator(QSize stored, QSize scaled)
+{
+    if (scaled == stored || scaled.isEmpty())
+        return 1;
+    const int ratio = std::min(stored.width() / scaled.width(), stored.height() / scaled.height());
+    return ratio < 2 ? 1 : ratio < 4 ? 2 : ratio < 8 ? 4 : 8;
 }
 
 }
@@ -38,15 +64,22 @@ std::unique_ptr<QtImage> QtImage::imageWithDevice(std::unique_ptr<QIODevice> dev
     return image;
 }
 
-bool QtImage::readHeader()
+void QtImage::newReader()
 {
     mReader = std::make_unique<QImageReader>(mDevice.get());
     mReader->setAllocationLimit(static_cast<int>(kMaximumAllocation >> 20));
     mReader->setAutoTransform(true);
+}
+
+bool QtImage::readHeader()
+{
+    newReader();
     if (!mReader->canRead())
         return false;
     if (mReader->format() == "png" && !pngChunksFitIn(*mDevice))
         return false;
+    if (mReader->format() == "jpeg")
+        mJpeg = readJpegFrame(*mDevice);
     QSize stored = mReader->size();
     if (!stored.isValid()) {
         // This reader cannot tell the size without decoding; the allocation limit
@@ -60,12 +93,32 @@ bool QtImage::readHeader()
     } else {
         mTransposed = mReader->transformation().testFlag(QImageIOHandler::TransformationRotate90);
         mUpright = mTransposed ? stored.transposed() : stored;
+        mBytesPerPixel = bytesPerPixel(mReader->imageFormat());
     }
     // Some readers (WBMP, TGA) accept a few zero bytes as a picture of no pixels.
-    if (mUpright.isEmpty() || pixelCount(mUpright) > kMaximumPixels)
+    if (mUpright.isEmpty())
+        return false;
+    // Refused only when even the smallest decode the reader can do would not fit.
+    if (mDecoded.isNull() && !decodeFits(decodeBytes(QSize(1, 1))))
         return false;
     mTarget = mUpright;
     return true;
+}
+
+// What reading the picture at target (upright) holds at once: the reader's picture,
+// then the converted bitmap of target size and the image it is made from.
+std::int64_t QtImage::decodeBytes(QSize target) const
+{
+    const QSize stored = mTransposed ? mUpright.transposed() : mUpright;
+    std::int64_t reader = 0;
+    if (mJpeg) {
+        const std::int64_t denominator = jpegDenominator(stored, mTransposed ? target.transposed() : target);
+        reader = mJpeg->coefficientBytes
+            + pixelBytes((stored.width() + denominator - 1) / denominator, (stored.height() + denominator - 1) / denominator, 4);
+    } else {
+        reader = pixelBytes(stored.width(), stored.height(), mBytesPerPixel);
+    }
+    return reader + pixelBytes(target.width(), target.height(), 8);
 }
 
 Size QtImage::size() const
@@ -84,9 +137,7 @@ QImage QtImage::readScaled()
         // A second capture needs a fresh reader from the start of the device.
         if (!mDevice->seek(0))
             return {};
-        mReader = std::make_unique<QImageReader>(mDevice.get());
-        mReader->setAllocationLimit(static_cast<int>(kMaximumAllocation >> 20));
-        mReader->setAutoTransform(true);
+        newReader();
     }
     mRead = true;
     // The reader scales before it turns the picture upright.
@@ -97,6 +148,8 @@ QImage QtImage::readScaled()
 
 std::optional<Image::Bitmap> QtImage::capture()
 {
+    if (mDecoded.isNull() && !decodeFits(decodeBytes(mTarget)))
+        return std::nullopt;
     QImage picture = mDecoded.isNull() ? readScaled() : mDecoded;
     if (picture.isNull())
         return std::nullopt;

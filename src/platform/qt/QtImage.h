@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Image.h"
+#include "platform/qt/JpegFrame.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -24,6 +25,8 @@ public:
 private:
     QtImage() = default;
     bool readHeader();
+    void newReader();
+    std::int64_t decodeBytes(QSize target) const;
     QImage readScaled();
 
     std::unique_ptr<QIODevice> mDevice;
@@ -35,4 +38,9 @@ private:
     // The whole picture, when its size could only be learnt by decoding it.
     QImage mDecoded;
     bool mRead { false };
+    // Set for a JPEG, which the reader scales while decoding.
+    std::optional<JpegFrame> mJpeg;
+    // What the reader's picture and the copy that scaling or conversion makes of it
+    // hold per pixel, for pictures decoded whole.
+    int mBytesPerPixel { 8 };
 };

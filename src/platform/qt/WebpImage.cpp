@@ -61,8 +61,7 @@ bool WebpImage::readHeader()
         return false;
     if (features.has_animation || features.width <= 0 || features.height <= 0)
         return false;
-    if (static_cast<std::int64_t>(features.width) * features.height > kMaximumPixels)
-        return false;
+    // libwebp scales while decoding, so what a decode costs is known only in capture().
     mWidth = mTargetWidth = features.width;
     mHeight = mTargetHeight = features.height;
     mAlpha = features.has_alpha != 0;
@@ -83,7 +82,8 @@ void WebpImage::setSize(Size size)
 
 std::optional<Image::Bitmap> WebpImage::capture()
 {
-    if (static_cast<std::int64_t>(mTargetWidth) * mTargetHeight * 4 > kMaximumAllocation)
+    // The decoded rows, scaled as they come, and the converted bitmap.
+    if (!decodeFits(pixelBytes(mTargetWidth, mTargetHeight, 8)))
         return std::nullopt;
     // Premultiplied while scaling, so transparent pixels lend no colour to their neighbours.
     QImage picture(mTargetWidth, mTargetHeight, mAlpha ? QImage::Format_RGBA8888_Premultiplied : QImage::Format_RGBX8888);
