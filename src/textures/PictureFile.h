@@ -17,13 +17,15 @@ struct PictureRead {
     // The file held a picture, and only then was its maximum edge asked for.
     bool opened { false };
     float maximumEdge { 0.0f };
-    // Null when the picture's pixels could not be decoded.
+    // Null when the picture's pixels could not be decoded, or not within
+    // Image::kMaximumDecodeTime.
     std::shared_ptr<const FittedPicture> picture;
 };
 
 // Reads the picture file at path (album-artwork cache files included) with decoder
 // and fits it to maximumEdge(), which is called once the file has proved to hold a
 // picture, as the Detail setting is read only for a picture that opens. The cache,
-// when there is one, is asked before decoding and keeps what was decoded.
+// when there is one, is asked before decoding and keeps what was decoded. Waits for
+// the pixels at most Image::kMaximumDecodeTime.
 PictureRead readFittedPicture(const std::string& path, const ImageDecoder& decoder, const std::function<float()>& maximumEdge,
     FittedPictureCache* cache);

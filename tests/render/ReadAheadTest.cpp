@@ -2,10 +2,12 @@
 #include "FakeImageDecoder.h"
 #include "RendererTest.h"
 #include "textures/FittedPictureCache.h"
+#include "textures/PictureFile.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -126,6 +128,27 @@ TEST_F(ReadAheadTest, AWrongForecastIsReadOnTheSpotAsTheFrameWantsIt)
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         EXPECT_EQ(width, textureWidth);
     }
+}
+
+TEST(PictureFile, ADecodeThatOutlastsItsTimeIsGivenUpAndGivesNoPicture)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.write("slow", "x").string();
+    // Never destroyed: the decode given up on still runs when the test ends.
+    static FakeImageDecoder decoder;
+    decoder.add(path, FakeImageDecoder::solid(8, 8, {}));
+    static std::atomic<bool> release { false };
+    decoder.beforeCapture = [](const std::string&) {
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const PictureRead read = readFittedPicture(path, decoder, [] { return 256.0f; }, nullptr);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    release = true;
+    EXPECT_TRUE(read.opened && !read.picture);
+    EXPECT_GE(waited, Image::kMaximumDecodeTime);
+    EXPECT_LT(waited, Image::kMaximumDecodeTime + std::chrono::seconds(3));
 }
 
 TEST(FittedPictureCache, HandsBackTheSamePictureAndDropsTheLeastRecentlyUsedPastItsBound)
