@@ -21,6 +21,9 @@ std::int32_t LumivelGL::sUnreadableImages = 0;
 namespace {
 // Pictures read ahead at most, however many may be on screen.
 constexpr std::size_t kMostReadAhead = 16;
+// What the pictures read ahead may hold, at their largest (square, RGBA), together;
+// at least one is read ahead whatever the Detail.
+constexpr double kReadAheadBytes = 128.0 * 1024 * 1024;
 }
 
 LumivelGL::ChosenFormat LumivelGL::choosePixelFormat()
@@ -134,7 +137,9 @@ void LumivelGL::readAhead()
     if (!mMaximumEdge)
         mMaximumEdge = currentMaximumEdge();
     // As many as may be on screen: the flying style replaces its pictures in bursts.
-    const std::size_t count = mImageLimit < 0 ? kMostReadAhead : std::min(static_cast<std::size_t>(mImageLimit), kMostReadAhead);
+    const double largest = static_cast<double>(*mMaximumEdge) * static_cast<double>(*mMaximumEdge) * 4.0;
+    const std::size_t affordable = std::max<std::size_t>(1, static_cast<std::size_t>(kReadAheadBytes / largest));
+    const std::size_t count = std::min({ mImageLimit < 0 ? kMostReadAhead : static_cast<std::size_t>(mImageLimit), kMostReadAhead, affordable });
     mReadAhead->expect(upcomingPaths(count), *mMaximumEdge);
 }
 

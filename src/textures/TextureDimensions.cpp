@@ -78,7 +78,7 @@ GLint maxTextureSize()
 int maximumEdgeExponent(std::int64_t detail, GLint maxTextureSize)
 {
     int largest = 0;
-    while (largest < 30 && (GLint { 1 } << (largest + 1)) <= std::max(maxTextureSize, kMinimumTextureSize))
+    while (largest < kLargestEdgeExponent && (GLint { 1 } << (largest + 1)) <= std::max(maxTextureSize, kMinimumTextureSize))
         ++largest;
     return static_cast<int>(std::clamp<std::int64_t>(detail + 5, 0, largest));
 }

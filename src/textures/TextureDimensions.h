@@ -7,9 +7,15 @@
 #include <GL/gl.h>
 #include <cstdint>
 
+// The exponent of the largest texture edge any Detail gives: 4096, a texture of 64 MiB.
+// A GL that takes 16384 x 16384 textures would otherwise let a hand-edited Detail
+// cost a gigabyte a texture, and as much again for the picture and its copies.
+inline constexpr int kLargestEdgeExponent = 11;
+
 // The exponent of the largest texture edge for a Detail level: Detail + 5, kept
-// between 0 and log2 of the context's GL_MAX_TEXTURE_SIZE so that no Detail a
-// settings file holds can overflow the shift or ask for a texture GL refuses.
+// between 0 and the smaller of kLargestEdgeExponent and log2 of the context's
+// GL_MAX_TEXTURE_SIZE, so that no Detail a settings file holds can overflow the
+// shift, ask for a texture GL refuses or hold more than the largest texture's memory.
 int maximumEdgeExponent(std::int64_t detail, GLint maxTextureSize);
 
 // The picture's size shrunk, keeping its aspect ratio, so that its longer edge is at

@@ -90,20 +90,21 @@ TEST_F(TextureDimensions, RowsAreFlippedNarrowRgbRowsUploadWithoutSkewAndEachOut
     }
 }
 
-TEST_F(TextureDimensions, AnyStoredDetailGivesATextureGlCanHold)
+TEST_F(TextureDimensions, AnyStoredDetailGivesWhatTheLargestTextureWithinGlAndMemoryGives)
 {
-    EXPECT_EQ(maximumEdgeExponent(INT_MAX, 16384), 14);
+    EXPECT_EQ(maximumEdgeExponent(INT_MAX, 16384), 11);
     EXPECT_EQ(maximumEdgeExponent(INT_MIN, 16384), 0);
+    EXPECT_EQ(maximumEdgeExponent(100, 1024), 10);
     EXPECT_EQ(maximumEdgeExponent(100, 0), 6); // a context that reports nothing still takes 64
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    DetailSetting detail(INT_MAX);
-    SyntheticImage image({ 40000, 20 }, 4);
-    Size dimensions;
-    const GLuint name = generateTextureDimensions(image, &dimensions, nullptr);
-    EXPECT_LE(dimensions.width, static_cast<float>(largest));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glDeleteTextures(1, &name);
+    for (const std::int32_t stored : { 6, 100, INT_MAX }) {
+        DetailSetting detail(stored);
+        SyntheticImage image({ 40000, 20 }, 4);
+        Size dimensions;
+        const GLuint name = generateTextureDimensions(image, &dimensions, nullptr);
+        EXPECT_EQ(dimensions, (Size { 2048, 1 })) << stored;
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        glDeleteTextures(1, &name);
+    }
 }
 
 TEST_F(TextureDimensions, UndecodablePixelsGiveNoTexture)
