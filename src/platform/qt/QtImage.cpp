@@ -40,6 +40,16 @@ int bytesPerPixel(QImage::Format format)
     }
 }
 
+// Qt's PNG reader scales 8-bit RGB and RGBA pictures that are not interlaced row by
+// row; the others it decodes whole, then scales.
+bool pngScaledByRow(QIODevice& device)
+{
+    // Signature, the header chunk's length and type, width, height, then bit depth,
+    // colour type, compression, filter and interlace method.
+    char header[29] = {};
+    return device.peek(header, sizeof header) == sizeof header && header[24] == 8 && (header[25] == 2 || header[25] == 6) && header[28] == 0;
+}
+
 // The scale denominator (1, 2, 4 or 8) Qt's JPEG reader asks libjpeg for when a
 // picture of stored size is read at scaled size.
 std::int64_t jpegDenominator(QSize stored, QSize scaled)
@@ -80,6 +90,8 @@ bool QtImage::readHeader()
         return false;
     if (mReader->format() == "jpeg")
         mJpeg = readJpegFrame(*mDevice);
+    if (mReader->format() == "png")
+        mPngScaledByRow = pngScaledByRow(*mDevice);
     QSize stored = mReader->size();
     if (!stored.isValid()) {
         // This reader cannot tell the size without decoding; the allocation limit
@@ -115,7 +127,7 @@ std::int64_t QtImage::decodeBytes(QSize target) const
         const std::int64_t denominator = jpegDenominator(stored, mTransposed ? target.transposed() : target);
         reader = mJpeg->coefficientBytes
             + pixelBytes((stored.width() + denominator - 1) / denominator, (stored.height() + denominator - 1) / denominator, 4);
-    } else {
+    } else if (!mPngScaledByRow || target == mUpright) {
         reader = pixelBytes(stored.width(), stored.height(), mBytesPerPixel);
     }
     return reader + pixelBytes(target.width(), target.height(), 8);

@@ -40,6 +40,9 @@ private:
     bool mRead { false };
     // Set for a JPEG, which the reader scales while decoding.
     std::optional<JpegFrame> mJpeg;
+    // Set for a PNG that the reader scales row by row as it decodes (8-bit RGB or
+    // RGBA, not interlaced), which never holds it whole.
+    bool mPngScaledByRow { false };
     // What the reader's picture and the copy that scaling or conversion makes of it
     // hold per pixel, for pictures decoded whole.
     int mBytesPerPixel { 8 };
