@@ -105,6 +105,7 @@ struct Case {
 };
 
 const Case kCases[] = {
+    { "grey-9000x9000.png", [] { return flatPng(9000, 9000, 0, 1); } },
     { "grey-9999x9999.png", [] { return flatPng(9999, 9999, 0, 1); } },
     { "grey-12000x10000.png", [] { return flatPng(12000, 10000, 0, 1); } },
     { "rgba-9999x9999.png", [] { return flatPng(9999, 9999, 6, 4); } },
