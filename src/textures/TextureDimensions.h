@@ -7,9 +7,10 @@
 #include <GL/gl.h>
 #include <cstdint>
 
-// The exponent of the largest texture edge any Detail gives: 4096, a texture of 64 MiB.
-// A GL that takes 16384 x 16384 textures would otherwise let a hand-edited Detail
-// cost a gigabyte a texture, and as much again for the picture and its copies.
+// The exponent of the largest texture edge any Detail gives: 2048, a texture of 16 MiB,
+// twice the largest edge the settings sheet offers. A GL that takes 16384 x 16384
+// textures would otherwise let a hand-edited Detail cost a gigabyte a texture, and as
+// much again for the picture and its copies.
 inline constexpr int kLargestEdgeExponent = 11;
 
 // The exponent of the largest texture edge for a Detail level: Detail + 5, kept
