@@ -12,6 +12,9 @@ namespace {
 // 64 coefficients of 2 bytes for each 8 x 8 block of each component.
 constexpr std::int64_t kBlockBytes = 128;
 constexpr unsigned char kStartOfScan = 0xDA;
+// Markers looked at before the first scan at most: real files have a few dozen, and a
+// file of nothing but fill bytes must not cost a read for each.
+constexpr int kMostMarkers = 4096;
 
 bool readAt(QIODevice& device, qint64 at, unsigned char* into, qint64 count)
 {
@@ -70,7 +73,7 @@ std::optional<JpegFrame> readJpegFrame(QIODevice& device)
     std::optional<JpegFrame> found;
     qint64 at = 2; // past the start-of-image marker
     std::array<unsigned char, 4> head {};
-    while (!found && readAt(device, at, head.data(), 4) && head[0] == 0xFF) {
+    for (int markers = 0; !found && markers < kMostMarkers && readAt(device, at, head.data(), 4) && head[0] == 0xFF; ++markers) {
         if (head[1] == 0xFF || head[1] == 0x01 || (head[1] >= 0xD0 && head[1] <= 0xD7)) {
             at += head[1] == 0xFF ? 1 : 2; // fill byte, or a marker without a length
             continue;
