@@ -61,11 +61,20 @@ bool WebpImage::readHeader()
         return false;
     if (features.has_animation || features.width <= 0 || features.height <= 0)
         return false;
-    // libwebp scales while decoding, so what a decode costs is known only in capture().
     mWidth = mTargetWidth = features.width;
     mHeight = mTargetHeight = features.height;
     mAlpha = features.has_alpha != 0;
-    return true;
+    mLossless = features.format != 1;
+    // Refused when even a decode to one pixel would not fit.
+    return decodeFits(decodeBytes(1, 1));
+}
+
+// libwebp scales lossy rows as they come, but holds a lossless picture whole (4 bytes
+// a pixel) and a lossy one's alpha plane (1 byte); then the picture at the size asked
+// for and its converted bitmap.
+std::int64_t WebpImage::decodeBytes(int targetWidth, int targetHeight) const
+{
+    return pixelBytes(mWidth, mHeight, mLossless ? 4 : mAlpha ? 1 : 0) + pixelBytes(targetWidth, targetHeight, 8);
 }
 
 Size WebpImage::size() const
@@ -82,8 +91,7 @@ void WebpImage::setSize(Size size)
 
 std::optional<Image::Bitmap> WebpImage::capture()
 {
-    // The decoded rows, scaled as they come, and the converted bitmap.
-    if (!decodeFits(pixelBytes(mTargetWidth, mTargetHeight, 8)))
+    if (!decodeFits(decodeBytes(mTargetWidth, mTargetHeight)))
         return std::nullopt;
     // Premultiplied while scaling, so transparent pixels lend no colour to their neighbours.
     QImage picture(mTargetWidth, mTargetHeight, mAlpha ? QImage::Format_RGBA8888_Premultiplied : QImage::Format_RGBX8888);

@@ -26,12 +26,14 @@ public:
 private:
     WebpImage() = default;
     bool readHeader();
+    std::int64_t decodeBytes(int targetWidth, int targetHeight) const;
 
     std::string mOwned;
     std::span<const std::uint8_t> mBytes;
     int mWidth { 0 };
     int mHeight { 0 };
     bool mAlpha { false };
+    bool mLossless { false };
     int mTargetWidth { 0 };
     int mTargetHeight { 0 };
 };
