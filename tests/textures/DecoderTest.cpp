@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QColorSpace>
+#include <QImageWriter>
 #include <cstring>
 #include <libheif/heif.h>
 
@@ -173,6 +175,17 @@ TEST(PictureDecoder, WhatTheDecodeHoldsNotTheHeaderDecidesWhetherAPictureLoads)
     const std::string png = encode(quadrantPicture(8, 8), "png");
     const std::string header = "IHDR" + bigEndian(10000, 4) + bigEndian(9000, 4) + std::string("\x08\x06\0\0\x01", 5);
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, 12) + header + bigEndian(pngCrc(header), 4) + png.substr(33))));
+
+    // A progressive JPEG is held whole as coefficients at any scale: 600 MB at this size.
+    QByteArray progressive;
+    QBuffer buffer(&progressive);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(QImage(16, 16, QImage::Format_Grayscale8)));
+    std::string large = progressive.toStdString();
+    large.replace(large.find("\xFF\xC2") + 5, 4, bigEndian(15000, 2) + bigEndian(20000, 2));
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(large)));
 }
 
 TEST(PictureDecoder, DamagedPngChunkLengthIsRefusedButATruncatedPngIsShown)
