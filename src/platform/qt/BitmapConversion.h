@@ -13,3 +13,11 @@ Image::Bitmap bitmapFromQImage(QImage picture);
 
 // The size in whole pixels, at least 1 x 1, of a size in (possibly fractional) pixels.
 QSize pixelSize(Size size);
+
+// Bytes per pixel a picture decoded whole at bytesPerPixel holds while Qt smooth-scales
+// it: the picture and the copy scaling makes (a narrower one is widened to 32 bits; the
+// byte more is what was measured besides: a 9999 x 9999 grey PNG held 581 MiB).
+constexpr int wholeDecodeBytesPerPixel(int bytesPerPixel)
+{
+    return bytesPerPixel < 4 ? bytesPerPixel + 5 : 2 * bytesPerPixel;
+}

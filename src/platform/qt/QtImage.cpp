@@ -33,12 +33,8 @@ int bytesPerPixel(QImage::Format format)
     case QImage::Format_RGBX64:
     case QImage::Format_RGBA64_Premultiplied:
         return 8;
-    default: {
-        // A narrower picture is widened to 32 bits for scaling; the byte more is what
-        // was measured besides (a 9999 x 9999 grey PNG held 581 MiB, 6.1 bytes a pixel).
-        const int bytes = std::max(1, static_cast<int>(QImage::toPixelFormat(format).bitsPerPixel() / 8));
-        return bytes < 4 ? bytes + 5 : bytes + bytes;
-    }
+    default:
+        return wholeDecodeBytesPerPixel(std::max(1, static_cast<int>(QImage::toPixelFormat(format).bitsPerPixel() / 8)));
     }
 }
 
