@@ -118,7 +118,7 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
 }
 
-TEST(Program, ConfigureSavesWhenReturnClosesTheWindowAndNeedsADisplay)
+TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
 {
     ScopedPreferences preferences;
     const std::string home = "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string();
@@ -137,9 +137,9 @@ TEST(Program, ConfigureSavesWhenReturnClosesTheWindowAndNeedsADisplay)
         shown = server->shownTopLevels();
     }
     ASSERT_EQ(shown.size(), 1u);
-    // Let the window settle before the key reaches it.
+    // Let the window settle before it is asked to close.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ASSERT_TRUE(server->pressKey(shown[0], 0xff0d));
+    server->closeWindow(shown[0]);
     EXPECT_EQ(run.wait(10000), 0);
     ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
     EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";

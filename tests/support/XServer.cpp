@@ -95,35 +95,22 @@ std::vector<std::uint32_t> XServer::shownTopLevels()
     return shown;
 }
 
-bool XServer::pressKey(std::uint32_t window, std::uint32_t keysym)
+void XServer::closeWindow(std::uint32_t window)
 {
-    const xcb_setup_t* setup = xcb_get_setup(mConnection);
-    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    auto* mapping = xcb_get_keyboard_mapping_reply(mConnection, xcb_get_keyboard_mapping(mConnection, setup->min_keycode, count), nullptr);
-    if (!mapping)
-        return false;
-    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping);
-    const int length = xcb_get_keyboard_mapping_keysyms_length(mapping);
-    std::optional<xcb_keycode_t> keycode;
-    for (int i = 0; i < length && !keycode; ++i) {
-        if (keysyms[i] == keysym)
-            keycode = static_cast<xcb_keycode_t>(setup->min_keycode + i / mapping->keysyms_per_keycode);
-    }
-    std::free(mapping);
-    if (!keycode)
-        return false;
-    for (std::uint8_t type : { XCB_KEY_PRESS, XCB_KEY_RELEASE }) {
-        xcb_key_press_event_t event {};
-        event.response_type = type;
-        event.detail = *keycode;
-        event.root = xcb_setup_roots_iterator(setup).data->root;
-        event.event = window;
-        event.same_screen = 1;
-        xcb_send_event(mConnection, 0, window, type == XCB_KEY_PRESS ? XCB_EVENT_MASK_KEY_PRESS : XCB_EVENT_MASK_KEY_RELEASE,
-            reinterpret_cast<const char*>(&event));
-    }
+    const auto atom = [this](const char* name) {
+        auto* reply = xcb_intern_atom_reply(mConnection, xcb_intern_atom(mConnection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+        std::free(reply);
+        return value;
+    };
+    xcb_client_message_event_t event {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    xcb_send_event(mConnection, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     xcb_flush(mConnection);
-    return true;
 }
 
 std::optional<std::uint32_t> XServer::pixel(std::uint32_t window, int x, int y)

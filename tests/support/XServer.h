@@ -37,9 +37,8 @@ public:
     std::vector<std::uint32_t> children(std::uint32_t window);
     // The top-level windows that are shown.
     std::vector<std::uint32_t> shownTopLevels();
-    // Sends a press and a release of the key that gives keysym to the window, as a
-    // keyboard would; false when no key gives it.
-    bool pressKey(std::uint32_t window, std::uint32_t keysym);
+    // Asks a window to close, as a window manager's close button does.
+    void closeWindow(std::uint32_t window);
     // The colour at (x, y) of a window as 0xRRGGBB, or nothing.
     std::optional<std::uint32_t> pixel(std::uint32_t window, int x, int y);
     // Polls for up to timeoutMs until a window inside the given one, at any depth, shows
