@@ -31,9 +31,10 @@ bool DisplayCheck::displayReachable()
         std::fprintf(stderr, "skyvanes: no display (DISPLAY is not set)\n");
         return false;
     }
-    xcb_connection_t* connection = xcb_connect(display, nullptr);
+    // Kept open for the run: an X server whose only client leaves resets itself, and
+    // Qt's connection, made just after, would then fail.
+    static xcb_connection_t* const connection = xcb_connect(display, nullptr);
     const bool reached = !xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
     if (!reached)
         std::fprintf(stderr, "skyvanes: cannot open the display %s\n", display);
     return reached;
