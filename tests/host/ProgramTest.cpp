@@ -83,9 +83,7 @@ TEST(Program, SigtermEndsTheSaverPromptlyWhileAPictureIsStillBeingRead)
     settings.setInteger(2, SettingsKey::ImageLimit);
     const auto window = server->createWindow(300, 200);
     ProgramRun saver({ ENDLESS_PICTURE_SAVER, folder.string(), "-window-id", std::to_string(window) }, displayEnvironment(preferences, *server));
-    for (int i = 0; i < 200 && !std::filesystem::exists(folder.string() + ".reading"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_TRUE(std::filesystem::exists(folder.string() + ".reading"));
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder.string() + ".reading"); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the frame that needs it is waiting now
 
     const auto sent = std::chrono::steady_clock::now();
@@ -132,10 +130,7 @@ TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
     ASSERT_TRUE(server);
     ProgramRun run({ SKYVANES_BINARY, "--configure" }, displayEnvironment(preferences, *server));
     std::vector<std::uint32_t> shown;
-    for (int i = 0; i < 200 && shown.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        shown = server->shownTopLevels();
-    }
+    ASSERT_TRUE(eventually([&] { return !(shown = server->shownTopLevels()).empty(); }));
     ASSERT_EQ(shown.size(), 1u);
     // Let the window settle before it is asked to close.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

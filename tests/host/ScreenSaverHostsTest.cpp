@@ -18,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 bool showsTheBackground(std::uint32_t rgb)
 {
@@ -46,15 +45,15 @@ pid_t saverProcess(const fs::path& program)
 }
 
 // Gone, or a zombie its parent has not reaped yet, within the limit.
-bool exitsWithin(pid_t pid, Clock::duration limit)
+bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
 {
-    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(10ms)) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string field, state;
-        if (!(stat >> field >> field >> state) || state == "Z")
-            return true;
-    }
-    return false;
+    return eventually(
+        [pid] {
+            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+            std::string field, state;
+            return !(stat >> field >> field >> state) || state == "Z";
+        },
+        limit);
 }
 
 }
@@ -82,8 +81,7 @@ TEST(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
         "PATH=" + (prefix / "bin").string() + ":/usr/bin:/bin", "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + (home / "config").string() };
     ProgramRun xscreensaver(daemon, environment);
     auto command = [&](const char* verb) { return ProgramRun({ "/usr/bin/xscreensaver-command", verb }, environment).wait(20000); };
-    for (int i = 0; i < 100 && command("-version") != 0; ++i)
-        std::this_thread::sleep_for(100ms);
+    eventually([&] { return command("-version") == 0; });
     ASSERT_EQ(command("-activate"), 0);
 
     EXPECT_TRUE(server->shows(xcb_setup_roots_iterator(xcb_get_setup(server->connection())).data->root, showsTheBackground, 15000));

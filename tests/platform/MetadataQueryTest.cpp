@@ -40,12 +40,7 @@ protected:
     // Delivers as the host's frame loop would until the results are as expected.
     static bool settlesTo(const MetadataQuery& query, const Paths& expected)
     {
-        for (auto end = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(5ms)) {
-            MetadataQuery::deliverPendingUpdates();
-            if (results(query) == expected)
-                return true;
-        }
-        return false;
+        return eventually([&] { return MetadataQuery::deliverPendingUpdates(), results(query) == expected; }, 3s);
     }
 
     ScopedFakeMimeDatabase mTypes;

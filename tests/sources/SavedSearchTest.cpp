@@ -78,12 +78,7 @@ protected:
 
     bool countBecomes(std::size_t count)
     {
-        for (auto end = std::chrono::steady_clock::now() + 3s; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(5ms)) {
-            MetadataQuery::deliverPendingUpdates();
-            if (mView.liveImageQuery()->resultCount() == count)
-                return true;
-        }
-        return false;
+        return eventually([&] { return MetadataQuery::deliverPendingUpdates(), mView.liveImageQuery()->resultCount() == count; }, 3s);
     }
 
     ScopedFakeMimeDatabase mTypes;

@@ -8,6 +8,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -84,4 +85,13 @@ int asOrdinaryUser(const fs::path& folder, const std::function<bool()>& check)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 2;
+}
+
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds within)
+{
+    for (const auto end = std::chrono::steady_clock::now() + within; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+    }
+    return true;
 }

@@ -4,6 +4,7 @@
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -50,6 +51,9 @@ private:
 // root reads every file whatever its mode; its exit status (0 when check passed), or
 // -1 when there is no such user to be.
 int asOrdinaryUser(const std::filesystem::path& folder, const std::function<bool()>& check);
+
+// Polls condition every few milliseconds until it holds or the time is up; whether it held.
+bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = std::chrono::seconds(10));
 
 // The whole content of a file; empty when it cannot be read.
 std::string fileContents(const std::filesystem::path& path);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "XServer.h"
 
+#include "TestSupport.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -129,12 +131,7 @@ std::optional<std::uint32_t> XServer::pixel(std::uint32_t window, int x, int y)
 
 bool XServer::shows(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int timeoutMs, int x, int y)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (; std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-        if (showsNow(window, colour, x, y))
-            return true;
-    }
-    return false;
+    return eventually([&] { return showsNow(window, colour, x, y); }, std::chrono::milliseconds(timeoutMs));
 }
 
 bool XServer::showsNow(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int x, int y)
@@ -171,17 +168,14 @@ ProgramRun::~ProgramRun()
 
 std::optional<int> ProgramRun::wait(int timeoutMs)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!mStatus) {
-        int status = 0;
-        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
-            mStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            break;
-        }
-        if (std::chrono::steady_clock::now() > deadline)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    eventually(
+        [this] {
+            int status = 0;
+            if (!mStatus && ::waitpid(mPid, &status, WNOHANG) == mPid)
+                mStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return mStatus.has_value();
+        },
+        std::chrono::milliseconds(timeoutMs));
     return mStatus;
 }
 
