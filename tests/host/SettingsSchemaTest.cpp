@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <regex>
 #include <sstream>
 
 TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
@@ -53,35 +53,17 @@ TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
     }
 }
 
-namespace {
-std::optional<std::string> attribute(const std::string& tag, const std::string& name)
-{
-    const auto at = tag.find(" " + name + "=\"");
-    if (at == std::string::npos)
-        return std::nullopt;
-    const auto begin = at + name.size() + 3;
-    return tag.substr(begin, tag.find('"', begin) - begin);
-}
-}
-
 TEST(SettingsSchema, TheSettingsDialogOffersOnlyKnownKeysAndValuesTheyAccept)
 {
-    std::ifstream in(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
-    std::string tag;
+    const std::string file = fileContents(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
+    // Each option the dialog can add: -Key followed by a value or the slider's "%".
+    const std::regex option(R"re( arg(?:-set|-unset)?="-(\w+) ([^"]*)")re");
     int settings = 0;
-    while (std::getline(in, tag, '<')) {
-        for (const char* name : { "arg", "arg-set", "arg-unset" }) {
-            const auto value = attribute(" " + tag, name);
-            if (!value || *value == "-fps" || value->starts_with("--"))
-                continue;
-            const auto space = value->find(' ');
-            const std::string key = value->substr(1, space - 1);
-            const std::string given = value->substr(space + 1);
-            const KnownSetting* setting = SettingsSchema::find(key);
-            ASSERT_TRUE(setting) << key;
-            EXPECT_TRUE(given == "%" || SettingsSchema::parse(*setting, given)) << key;
-            ++settings;
-        }
+    for (auto it = std::sregex_iterator(file.begin(), file.end(), option); it != std::sregex_iterator(); ++it, ++settings) {
+        const std::string key = (*it)[1], given = (*it)[2];
+        const KnownSetting* setting = SettingsSchema::find(key);
+        ASSERT_TRUE(setting) << key;
+        EXPECT_TRUE(given == "%" || SettingsSchema::parse(*setting, given)) << key;
     }
     EXPECT_EQ(settings, 11);
 }
