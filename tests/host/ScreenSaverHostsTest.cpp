@@ -58,13 +58,18 @@ bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
 
 }
 
-TEST(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
-{
-    auto server = XServer::start();
-    ASSERT_TRUE(server) << "Xvfb is needed";
+// The build installed in a folder of its own, and a private X server.
+class ScreenSaverHosts : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server && !prefix.empty()) << "Xvfb and cmake --install are needed"; }
+    std::unique_ptr<XServer> server = XServer::start();
     TemporaryFolder folder;
-    const fs::path prefix = install(folder), home = folder.path() / "home";
-    ASSERT_FALSE(prefix.empty());
+    const fs::path prefix = install(folder);
+};
+
+TEST_F(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
+{
+    const fs::path home = folder.path() / "home";
     fs::create_directories(home);
     std::ofstream(home / ".xscreensaver") << "mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nfade: False\n"
                                              "unfade: False\nsplash: False\nprograms: GL: skyvanes --root -BackColor '#10C080' \\n\n";
@@ -92,13 +97,8 @@ TEST(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
     command("-exit");
 }
 
-TEST(ScreenSaverHosts, ThePreviewAndXsecurelockDrawWhereTheyAreTold)
+TEST_F(ScreenSaverHosts, ThePreviewAndXsecurelockDrawWhereTheyAreTold)
 {
-    auto server = XServer::start();
-    ASSERT_TRUE(server) << "Xvfb is needed";
-    TemporaryFolder folder;
-    const fs::path prefix = install(folder);
-    ASSERT_FALSE(prefix.empty());
     std::vector<std::string> environment { "DISPLAY=" + server->display(), "QT_QPA_PLATFORM=xcb",
         "XDG_CONFIG_HOME=" + (folder.path() / "config").string() };
 
