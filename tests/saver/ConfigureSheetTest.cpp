@@ -26,14 +26,9 @@
 
 namespace {
 
-ScreenSaverDefaults& settings()
-{
-    return ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-}
-
 std::string stored(const char* key)
 {
-    const auto value = settings().objectForKey(key);
+    const auto value = moduleSettings().objectForKey(key);
     return value && value->string() ? *value->string() : "";
 }
 
@@ -145,15 +140,15 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
                 std::string("#000000"), std::string(kSkyvanesVersion)));
         EXPECT_TRUE(checked("mSwitchRecursive") && checked("sourceFolder") && checked("orderInList") && checked("styleFading"));
         EXPECT_TRUE(!part<QSlider>("mSliderFlightSpeed").isEnabled() && part<QRadioButton>("sourceAlbum").isEnabled());
-        EXPECT_FALSE(settings().hasPersistentDomain()) << "opening writes nothing";
+        EXPECT_FALSE(moduleSettings().hasPersistentDomain()) << "opening writes nothing";
     }
 }
 
 TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
 {
     installLibrary({ "Library" });
-    settings().setInteger(2, SettingsKey::Source);
-    settings().setInteger(1, SettingsKey::ImageStyle);
+    moduleSettings().setInteger(2, SettingsKey::Source);
+    moduleSettings().setInteger(1, SettingsKey::ImageStyle);
     open();
     struct Row {
         const char* cell;
@@ -176,7 +171,7 @@ TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder
     TemporaryFolder folders;
     const auto stored = folders.write("stored/.keep", "").parent_path().string();
     const auto chosen = folders.write("chosen/.keep", "").parent_path().string();
-    settings().setObject(PropertyValue(stored), SettingsKey::ImageDir);
+    moduleSettings().setObject(PropertyValue(stored), SettingsKey::ImageDir);
     open();
 
     QFileDialog* chooser = openChooser();
@@ -215,7 +210,7 @@ TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
     };
     int ended = 0;
     for (const auto& closeTheSheet : closers) {
-        settings().removePersistentDomain();
+        moduleSettings().removePersistentDomain();
         QWidget& sheet = open();
         sheet.show();
         part<QLineEdit>("mFieldPath").setText("/srv/photos");
@@ -231,32 +226,32 @@ TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
 
         EXPECT_EQ(mSheetsEnded, ++ended);
         EXPECT_FALSE(sheet.isVisible());
-        EXPECT_EQ(std::tuple(stored(SettingsKey::ImageDir), settings().integerForKey(SettingsKey::ImageLimit), settings().integerForKey(SettingsKey::Detail),
-                      settings().integerForKey(SettingsKey::Source), settings().boolForKey(SettingsKey::SubDirs), settings().integerForKey(SettingsKey::ImageOrder),
-                      settings().integerForKey(SettingsKey::ImageStyle), settings().floatForKey(SettingsKey::FlightSpeed), stored(SettingsKey::Album)),
+        EXPECT_EQ(std::tuple(stored(SettingsKey::ImageDir), moduleSettings().integerForKey(SettingsKey::ImageLimit), moduleSettings().integerForKey(SettingsKey::Detail),
+                      moduleSettings().integerForKey(SettingsKey::Source), moduleSettings().boolForKey(SettingsKey::SubDirs), moduleSettings().integerForKey(SettingsKey::ImageOrder),
+                      moduleSettings().integerForKey(SettingsKey::ImageStyle), moduleSettings().floatForKey(SettingsKey::FlightSpeed), stored(SettingsKey::Album)),
             std::tuple(std::string("/srv/photos"), 32, 0, 2, false, 1, 1, 400.0f, std::string("Cats")));
-        EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), Color {});
-        EXPECT_EQ(settings().persistentDomain().count(SettingsKey::FrameRate), 0u) << "no control, never written";
+        EXPECT_EQ(moduleSettings().colorForKey(SettingsKey::BackColor), Color {});
+        EXPECT_EQ(moduleSettings().persistentDomain().count(SettingsKey::FrameRate), 0u) << "no control, never written";
     }
 }
 
 TEST_F(ConfigureSheetTest, WithoutALibraryTheFolderSourceShowsTheAlbumIsKeptAndASecondCallGivesTheSameWindow)
 {
-    settings().setInteger(2, SettingsKey::Source);
-    settings().setObject(PropertyValue("Holidays"), SettingsKey::Album);
-    settings().setColor(Color { 0.1f, 0.2f, 0.3f, 1.0f }, SettingsKey::BackColor);
+    moduleSettings().setInteger(2, SettingsKey::Source);
+    moduleSettings().setObject(PropertyValue("Holidays"), SettingsKey::Album);
+    moduleSettings().setColor(Color { 0.1f, 0.2f, 0.3f, 1.0f }, SettingsKey::BackColor);
     open();
     EXPECT_TRUE(!part<QRadioButton>("sourceAlbum").isEnabled() && part<QRadioButton>("sourceFolder").isChecked()
         && part<QComboBox>("mPopupAlbum").count() == 0 && part<QLineEdit>("mFieldPath").isEnabled());
     Window* first = mView->configureSheet();
     part<QSlider>("mSliderActive").setValue(20);
-    settings().setInteger(5, SettingsKey::ImageLimit);
+    moduleSettings().setInteger(5, SettingsKey::ImageLimit);
     EXPECT_EQ(mView->configureSheet(), first);
     EXPECT_EQ(part<QSlider>("mSliderActive").value(), 20) << "as it was left";
 
     part<QPushButton>("closeButton").click();
-    EXPECT_EQ(std::pair(stored(SettingsKey::Album), settings().integerForKey(SettingsKey::Source)), std::pair(std::string("Holidays"), 1));
-    EXPECT_EQ(settings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
+    EXPECT_EQ(std::pair(stored(SettingsKey::Album), moduleSettings().integerForKey(SettingsKey::Source)), std::pair(std::string("Holidays"), 1));
+    EXPECT_EQ(moduleSettings().colorForKey(SettingsKey::BackColor), (Color { 0.1f, 0.2f, 0.3f, 1.0f })) << "an unchanged colour comes back exactly";
 }
 
 TEST_F(ConfigureSheetTest, AnUnloadableFileGivesNoWindowUntilItLoads)

@@ -107,14 +107,6 @@ TEST_F(SavedSearchTest, BothLayoutsTakeScopesFromTheirOwnKeysAndTheQueryFromTheR
     EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes, (Paths { "/old" })) << "no CompatibleVersion is the older layout";
     writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "SearchCriteria", older.at("SearchCriteria") } });
     EXPECT_FALSE(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes);
-
-    SavedSearch::Failure failure {};
-    mFolder.write("Pictures.savedSearch", "not a property list");
-    EXPECT_FALSE(SavedSearch::liveQueryForFile(search(), &failure));
-    EXPECT_EQ(failure, SavedSearch::Failure::Unreadable);
-    writePropertyList(search(), { { "RawQuery", "kMDItemFSName ==" } });
-    EXPECT_FALSE(SavedSearch::liveQueryForFile(search(), &failure));
-    EXPECT_EQ(failure, SavedSearch::Failure::Refused);
 }
 
 TEST_F(SavedSearchTest, PicturesAppearOnceResultsExistAndTheCursorWrapsWhenTheCountShrinks)
