@@ -15,16 +15,8 @@ public:
         if (mDecoder.beforeCapture)
             mDecoder.beforeCapture(mPath);
         ++mDecoder.mCaptures;
-        Bitmap out { static_cast<int>(mTarget.width), static_cast<int>(mTarget.height), 4, static_cast<int>(mTarget.width) * 4, true, false, {} };
-        out.data.resize(static_cast<std::size_t>(out.bytesPerRow) * static_cast<std::size_t>(out.pixelsHigh));
-        for (int y = 0; y < out.pixelsHigh; ++y)
-            for (int x = 0; x < out.pixelsWide; ++x) {
-                const int sx = x * mPicture.pixelsWide / out.pixelsWide, sy = y * mPicture.pixelsHigh / out.pixelsHigh;
-                for (int s = 0; s < 4; ++s)
-                    out.data[static_cast<std::size_t>(y * out.bytesPerRow + x * 4 + s)]
-                        = mPicture.data[static_cast<std::size_t>(sy * mPicture.bytesPerRow + sx * 4 + s)];
-            }
-        return out;
+        const auto* colour = mPicture.data.data();
+        return FakeImageDecoder::solid(static_cast<int>(mTarget.width), static_cast<int>(mTarget.height), { colour[0], colour[1], colour[2], colour[3] });
     }
 
 private:

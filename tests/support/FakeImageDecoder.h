@@ -8,12 +8,12 @@
 #include <functional>
 #include <map>
 
-// A decoder whose pictures the test chooses: each registered path gives its bitmap,
-// resampled (nearest pixel) to the size asked for; every other path is unreadable.
+// A decoder whose pictures the test chooses: each registered path gives its one-colour
+// picture at the size asked for; every other path is unreadable.
 // Fill it before handing it over; it may then be used from several threads.
 class FakeImageDecoder : public ImageDecoder {
 public:
-    // An opaque RGBA picture of one colour.
+    // An RGBA picture of one colour; the only kind it gives.
     static Image::Bitmap solid(int width, int height, std::array<std::uint8_t, 4> rgba);
 
     void add(const std::string& path, Image::Bitmap picture) { mPictures[path] = std::move(picture); }
