@@ -47,7 +47,8 @@ protected:
     }
 };
 
-class LumivelGLTest : public RendererTest<> {
+// Two pixels a point, as on a dense screen.
+class LumivelGLTest : public RendererTest<64, 64, 2> {
 protected:
     std::unique_ptr<ScriptedRenderer> started(Paths paths, bool preview = false)
     {
@@ -60,24 +61,7 @@ protected:
 
 }
 
-TEST_F(LumivelGLTest, ViewportCountsDevicePixelsAndEachFrameUndoesItsDrawingStateAndSwaps)
-{
-    moduleSettings().setInteger(1, SettingsKey::ImageStyle);
-    auto dense = OffscreenGLSurface::create(128, 96, 2.0);
-    ASSERT_TRUE(dense);
-    LumivelGL view(Rect { {}, { 64, 48 } }, false);
-    view.setSurface(dense.get());
-    view.startAnimation();
-    frame(view);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_TRUE(viewport[2] == 128 && viewport[3] == 96);
-    for (GLenum state : { GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY })
-        EXPECT_FALSE(glIsEnabled(state)) << state;
-    EXPECT_EQ(dense->swapCount(), 1) << "a double-buffered frame is shown by a swap";
-}
-
-TEST_F(LumivelGLTest, FillsOneAFrameToTheLimitReplacesFinishedOnesAndKeepsNoDeadTextures)
+TEST_F(LumivelGLTest, FillsOneAFrameToTheLimitReplacesFinishedOnesKeepsNoDeadTexturesAndLeavesNoDrawingState)
 {
     for (int style : { 0, 1 }) {
         SCOPED_TRACE(style);
@@ -91,7 +75,13 @@ TEST_F(LumivelGLTest, FillsOneAFrameToTheLimitReplacesFinishedOnesAndKeepsNoDead
             ASSERT_EQ(view->liveTextures(), int(live)) << "a finished sprite's texture goes at the end of its frame " << n;
         }
         EXPECT_GT(view->requested.size(), 8u) << "finished sprites are replaced";
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_TRUE(viewport[2] == 128 && viewport[3] == 128) << "the viewport counts device pixels";
+        for (GLenum state : { GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY })
+            EXPECT_FALSE(glIsEnabled(state)) << state;
     }
+    EXPECT_EQ(mGL->swapCount(), 800) << "each frame is shown by a swap";
 }
 
 TEST_F(LumivelGLTest, AtRandomASeedChoosesThePathsAndTheFramesTheyComeOn)

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 // A renderer's world: settings of its own with the saver's defaults registered, and a
-// headless GL surface of the given size to draw on.
-template <int Width = 64, int Height = 64>
+// headless GL surface of the given size (in points) to draw on.
+template <int Width = 64, int Height = 64, int PixelsPerPoint = 1>
 class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -36,5 +36,5 @@ protected:
     }
 
     ScopedPreferences mPreferences;
-    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(Width, Height);
+    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(Width * PixelsPerPoint, Height * PixelsPerPoint, PixelsPerPoint);
 };
