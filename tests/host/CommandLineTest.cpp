@@ -12,7 +12,7 @@ ParsedCommandLine parse(std::vector<std::string> arguments)
 }
 }
 
-TEST(CommandLine, TakesXscreensaverSwitchesAndTheHandedWindowWinsOverRoot)
+TEST(CommandLine, TakesXscreensaverSwitchesTheHandedWindowWinsOverRootAndASnapshotIsRead)
 {
     using Mode = CommandLine::Mode;
     struct Row {
@@ -35,6 +35,11 @@ TEST(CommandLine, TakesXscreensaverSwitchesAndTheHandedWindowWinsOverRoot)
     ASSERT_TRUE(line);
     EXPECT_EQ(line->settingArguments,
         (std::vector<std::pair<std::string, std::string>> { { "ImageLimit", "16" }, { "BackColor", "#202030" } }));
+    line = parse({ "--snapshot", "out.png", "--size", "320x200", "--frames", "3", "--seed", "-4", "--preview" }).commandLine;
+    EXPECT_EQ(std::tuple(line->mode, line->snapshotPath, line->width, line->height, line->frames, line->seed, line->preview),
+        std::tuple(Mode::Snapshot, std::string("out.png"), 320, 200, 3, std::optional<long>(-4), true));
+    // "defaults" hands every later word on untouched, dashes included.
+    EXPECT_EQ(parse({ "defaults", "write", "d", "k", "-int", "5" }).commandLine->defaultsArguments.size(), 5u);
 }
 
 TEST(CommandLine, RejectsWhatItCannotDo)
@@ -48,14 +53,4 @@ TEST(CommandLine, RejectsWhatItCannotDo)
         EXPECT_FALSE(result.commandLine) << bad[0] << " " << bad.back();
         EXPECT_FALSE(result.error.empty());
     }
-}
-
-TEST(CommandLine, ReadsASnapshotRequest)
-{
-    auto line = parse({ "--snapshot", "out.png", "--size", "320x200", "--frames", "3", "--seed", "-4", "--preview" }).commandLine;
-    ASSERT_TRUE(line);
-    EXPECT_EQ(std::tuple(line->mode, line->snapshotPath, line->width, line->height, line->frames, line->seed, line->preview),
-        std::tuple(CommandLine::Mode::Snapshot, std::string("out.png"), 320, 200, 3, std::optional<long>(-4), true));
-    // "defaults" hands every later word on untouched, dashes included.
-    EXPECT_EQ(parse({ "defaults", "write", "d", "k", "-int", "5" }).commandLine->defaultsArguments.size(), 5u);
 }
