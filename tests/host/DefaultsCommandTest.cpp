@@ -1,27 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "host/DefaultsCommand.h"
 #include "platform/ScreenSaverDefaults.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
-
-namespace {
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome run(std::vector<std::string> arguments)
-{
-    std::ostringstream out, err;
-    const int status = DefaultsCommand::run(arguments, out, err);
-    return { status, out.str(), err.str() };
-}
-}
 
 TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
 {
@@ -35,10 +18,10 @@ TEST(DefaultsCommand, WritesEachTypeSoTheStoreReadsItBack)
     for (const auto& [arguments, stored] : rows) {
         std::vector<std::string> command { "write", domain };
         command.insert(command.end(), arguments.begin(), arguments.end());
-        ASSERT_EQ(run(command).status, 0) << arguments[0];
+        ASSERT_EQ(runDefaults(command).status, 0) << arguments[0];
         EXPECT_EQ(store.objectForKey(arguments[0]), stored) << arguments[0];
     }
-    const auto read = run({ "read", domain, "ImageLimit" });
+    const auto read = runDefaults({ "read", domain, "ImageLimit" });
     EXPECT_TRUE(read.status == 0 && read.out == "12\n");
 }
 
@@ -46,7 +29,7 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothingAndDeleteReportsWhatIsMiss
 {
     ScopedPreferences preferences;
     const std::string domain = "org.skyvanes.cmd2";
-    ASSERT_EQ(run({ "write", domain, "ImageLimit", "-int", "8" }).status, 0);
+    ASSERT_EQ(runDefaults({ "write", domain, "ImageLimit", "-int", "8" }).status, 0);
     const auto file = preferences.folder() / (domain + ".plist");
     const std::string before = fileContents(file);
 
@@ -55,18 +38,18 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothingAndDeleteReportsWhatIsMiss
         { "write", domain, "BackColor", "-color", "red" }, { "write", domain, "BackColor", "-color", "#12345" }, { "write", domain, "ImageLimit", "-number", "3" },
         { "write", domain, "ImageLimit" }, { "write", "../escape", "Key", "value" }, { "frobnicate", domain }, {} };
     for (const auto& arguments : bad) {
-        const auto outcome = run(arguments);
+        const auto outcome = runDefaults(arguments);
         EXPECT_TRUE(outcome.status != 0 && !outcome.err.empty()) << (arguments.size() > 3 ? arguments[3] : "");
     }
     EXPECT_EQ(fileContents(file), before);
     EXPECT_FALSE(std::filesystem::exists(preferences.folder().parent_path() / "escape.plist"));
 
-    const auto status = [&](std::vector<std::string> arguments) { return run(arguments).status; };
+    const auto status = [&](std::vector<std::string> arguments) { return runDefaults(arguments).status; };
     EXPECT_TRUE(status({ "read", "org.skyvanes.none" }) && status({ "delete", "org.skyvanes.none" })) << "no domain yet";
     ASSERT_FALSE(status({ "delete", domain }) || status({ "write", domain, "A", "1" }) || status({ "write", domain, "B", "2" }));
     EXPECT_TRUE(status({ "read", domain, "C" }) && status({ "delete", domain, "C" })) << "no such key";
     EXPECT_EQ(status({ "delete", domain, "A" }), 0);
-    EXPECT_EQ(run({ "read", domain }).out, "{\n    B = \"2\";\n}\n");
-    EXPECT_EQ(run({ "delete", domain }).status, 0);
+    EXPECT_EQ(runDefaults({ "read", domain }).out, "{\n    B = \"2\";\n}\n");
+    EXPECT_EQ(runDefaults({ "delete", domain }).status, 0);
     EXPECT_FALSE(std::filesystem::exists(preferences.folder() / (domain + ".plist")));
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "host/DefaultsCommand.h"
 #include "host/SettingsSchema.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
@@ -8,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 
 TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
 {
@@ -46,9 +44,9 @@ TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
              { { "ImageLimit", "32" }, false } }) {
         std::vector<std::string> arguments { "write", kModuleName };
         arguments.insert(arguments.end(), row.words.begin(), row.words.end());
-        std::ostringstream out, err;
-        EXPECT_EQ(DefaultsCommand::run(arguments, out, err), 0) << row.words[0];
-        EXPECT_EQ(err.str().find("warning") != std::string::npos, row.warns) << row.words[0] << ' ' << row.words.back();
+        const auto outcome = runDefaults(arguments);
+        EXPECT_EQ(outcome.status, 0) << row.words[0];
+        EXPECT_EQ(outcome.err.find("warning") != std::string::npos, row.warns) << row.words[0] << ' ' << row.words.back();
         EXPECT_TRUE(ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).persistentDomain().contains(row.words[0]));
     }
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "host/DefaultsCommand.h"
 #include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
 
@@ -9,7 +8,6 @@
 #include <algorithm>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -18,12 +16,6 @@ namespace {
 
 const std::string kSettings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
                               "<key>ImageLimit</key><integer>7</integer></dict></plist>\n";
-
-int defaults(std::vector<std::string> arguments)
-{
-    std::ostringstream out, err;
-    return DefaultsCommand::run(arguments, out, err);
-}
 
 // A settings folder and a domain of its own, since store objects live for the whole process.
 struct Fresh {
@@ -54,7 +46,7 @@ TEST(SettingsFile, SettingsThatCannotBeReadAreNeverReplaced)
         LogCapture log;
         auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
         // The settings sheet writes through the store; the command line too.
-        return !store.setInteger(3, "ImageLimit") && defaults({ "write", domain, "Other", "1" }) == 1 && defaults({ "read", domain }) == 1
+        return !store.setInteger(3, "ImageLimit") && runDefaults({ "write", domain, "Other", "1" }).status == 1 && runDefaults({ "read", domain }).status == 1
             && !log.lines().empty();
     });
     if (status == -1)
@@ -79,7 +71,7 @@ TEST(SettingsFile, WhatIsNoSettingsFileIsReadAsNothingAndNeverReplaced)
         LogCapture log;
         auto& store = ScreenSaverDefaults::defaultsForModuleWithName(domain);
         EXPECT_EQ(store.integerForKey("ImageLimit"), 0) << what;
-        EXPECT_EQ(defaults({ "read", domain }), 1) << what;
+        EXPECT_EQ(runDefaults({ "read", domain }).status, 1) << what;
         EXPECT_FALSE(store.setInteger(3, "ImageLimit")) << what;
         EXPECT_EQ(log.lines().size(), 2u) << what << ": the read and the refused write, once each";
         EXPECT_TRUE(fs::exists(fs::symlink_status(file))) << what;
@@ -100,7 +92,7 @@ TEST(SettingsFile, OnlyAWriteMovesDamageAsideAndEachCopyIsKept)
     for (std::size_t i = 0; i < damage.size(); ++i) {
         std::ofstream(file, std::ios::binary | std::ios::trunc) << damage[i];
         EXPECT_EQ(store.integerForKey("ImageLimit"), 0) << i;
-        EXPECT_EQ(defaults({ "read", domain }), 1) << i;
+        EXPECT_EQ(runDefaults({ "read", domain }).status, 1) << i;
         EXPECT_EQ(fileContents(file), damage[i]) << i << ": a read leaves the file where it is";
         ASSERT_TRUE(store.setInteger(5, "ImageLimit")) << i;
     }
@@ -115,7 +107,7 @@ TEST(SettingsFile, AByteOrderMarkIsNoDamage)
     Fresh fresh;
     const auto& [preferences, domain, file] = fresh;
     std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF" << kSettings;
-    EXPECT_EQ(defaults({ "read", domain }), 0);
+    EXPECT_EQ(runDefaults({ "read", domain }).status, 0);
     EXPECT_EQ(ScreenSaverDefaults::defaultsForModuleWithName(domain).integerForKey("ImageLimit"), 7);
     EXPECT_EQ(namesIn(preferences.folder()), std::vector<std::string> { domain + ".plist" });
 }

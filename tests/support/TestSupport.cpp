@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
+#include "host/DefaultsCommand.h"
 #include "platform/Log.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <grp.h>
 #include <pwd.h>
 #include <stdexcept>
@@ -94,4 +96,11 @@ bool eventually(const std::function<bool()>& condition, std::chrono::millisecond
             return false;
     }
     return true;
+}
+
+DefaultsOutcome runDefaults(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out, err;
+    const int status = DefaultsCommand::run(arguments, out, err);
+    return { status, out.str(), err.str() };
 }

@@ -52,6 +52,13 @@ private:
 // -1 when there is no such user to be.
 int asOrdinaryUser(const std::filesystem::path& folder, const std::function<bool()>& check);
 
+// What the program's `defaults` command gives for the words after "defaults".
+struct DefaultsOutcome {
+    int status;
+    std::string out, err;
+};
+DefaultsOutcome runDefaults(const std::vector<std::string>& arguments);
+
 // Polls condition every few milliseconds until it holds or the time is up; whether it held.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = std::chrono::seconds(10));
 
