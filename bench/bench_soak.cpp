@@ -1,0 +1,421 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A long run of the renderer in each style over a hostile folder, to find leaks and
+// stray log lines: 640 x 400 offscreen on Mesa's software renderer, unpaced, 32
+// pictures on screen and the fastest flight the settings offer, over 900 readable
+// pictures and 100 broken files (cut JPEGs, empty files, noise, lying artwork cache
+// files, decompression bombs, a FIFO). While it runs, pictures are deleted, replaced,
+// rewritten in place, broken and made unreadable, and the settings file is rewritten
+// as another process would. After every frame the live GL textures must equal the
+// live sprites; from frame 10,000 on, the resident size must grow by less than 5 MB;
+// the log must hold the unreadable-picture messages and nothing else.
+// Usage: bench_soak [frames-per-style] [--fifo]   (default 100000; --fifo also puts
+// FIFOs in the place of listed pictures)
+#include "SoakPictures.h"
+#include "platform/Log.h"
+#include "platform/OffscreenGLSurface.h"
+#include "platform/PropertyList.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
+#include "platform/qt/QtImageDecoder.h"
+#include "render/LumivelGL.h"
+#include "saver/SkyvanesView.h"
+#include "sources/ImagePathList.h"
+
+#include <GL/gl.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Every texture name the saver makes or deletes passes here (the bench links with
+// --wrap for both calls), which is how the live textures are counted.
+extern "C" {
+void __real_glGenTextures(GLsizei n, GLuint* names);
+void __real_glDeleteTextures(GLsizei n, const GLuint* names);
+}
+namespace {
+long sTexturesMade = 0;
+long sTexturesDeleted = 0;
+}
+extern "C" void __wrap_glGenTextures(GLsizei n, GLuint* names)
+{
+    __real_glGenTextures(n, names);
+    sTexturesMade += n;
+}
+extern "C" void __wrap_glDeleteTextures(GLsizei n, const GLuint* names)
+{
+    for (GLsizei i = 0; i < n; ++i)
+        sTexturesDeleted += names[i] != 0 ? 1 : 0;
+    __real_glDeleteTextures(n, names);
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kWidth = 640;
+constexpr int kHeight = 400;
+constexpr int kGoodPictures = 900;
+constexpr int kBrokenFiles = 100;
+constexpr int kFaultEvery = 250;
+constexpr double kMostGrowthMB = 5.0;
+constexpr int kLongestFrameSeconds = 60;
+std::atomic<long> sFramesDone { 0 };
+
+// A frame that never ends (a reader waiting on a FIFO for ever) would hang the run
+// silently; this says so and ends it.
+void watchFrames()
+{
+    std::thread([] {
+        long seen = -1;
+        for (int still = 0;; std::this_thread::sleep_for(std::chrono::seconds(1))) {
+            const long done = sFramesDone.load();
+            still = done == seen ? still + 1 : 0;
+            seen = done;
+            if (still >= kLongestFrameSeconds) {
+                std::printf("\nFAIL: a frame has not ended in %d s (%ld frames done); stopping\n", kLongestFrameSeconds, done);
+                std::fflush(stdout);
+                std::_Exit(2);
+            }
+        }
+    }).detach();
+}
+
+double residentMB()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+enum class Fault { Delete, Replace, Rewrite, Break, Lock, Unlock, Settings, Fifo };
+constexpr std::array kFaultNames { "deleted", "replaced", "rewritten in place", "broken in place", "made unreadable (000)",
+    "made readable again", "settings rewritten", "replaced by a FIFO" };
+
+// Does one thing to the folder or the settings every kFaultEvery frames, in turn.
+class FaultInjector {
+public:
+    FaultInjector(std::vector<std::string> good, bool fifo, soak::Draw& draw)
+        : mAlive(std::move(good))
+        , mKinds(fifo ? 8 : 7)
+        , mDraw(draw)
+    {
+    }
+    void atFrame(int frame)
+    {
+        if (frame == 0 || frame % kFaultEvery != 0 || mAlive.size() < 2)
+            return;
+        const auto fault = static_cast<Fault>((frame / kFaultEvery) % mKinds);
+        inject(fault);
+        ++mCounts[fault];
+    }
+    const std::map<Fault, int>& counts() const { return mCounts; }
+
+private:
+    std::string takeAlive()
+    {
+        const auto index = static_cast<std::size_t>(soak::between(mDraw, 0, static_cast<int>(mAlive.size()) - 1));
+        std::string path = mAlive[index];
+        mAlive.erase(mAlive.begin() + static_cast<std::ptrdiff_t>(index));
+        return path;
+    }
+    void inject(Fault fault)
+    {
+        const std::string path = fault == Fault::Unlock ? std::string() : takeAlive();
+        switch (fault) {
+        case Fault::Delete: fs::remove(path); return;
+        case Fault::Replace:
+            soak::writeFile(path + ".new", soak::randomPicture(mDraw));
+            fs::rename(path + ".new", path);
+            break;
+        case Fault::Rewrite: soak::writeFile(path, soak::randomPicture(mDraw)); break;
+        case Fault::Break: soak::writeFile(path, soak::randomPicture(mDraw).substr(0, 100)); return;
+        case Fault::Lock:
+            ::chmod(path.c_str(), 0);
+            mLocked.push_back(path);
+            return;
+        case Fault::Unlock: unlock(); return;
+        case Fault::Settings: rewriteSettings(); break;
+        case Fault::Fifo:
+            fs::remove(path);
+            ::mkfifo(path.c_str(), 0644);
+            return;
+        }
+        mAlive.push_back(path);
+    }
+    void unlock()
+    {
+        if (mLocked.empty())
+            return;
+        ::chmod(mLocked.front().c_str(), 0644);
+        mAlive.push_back(mLocked.front());
+        mLocked.erase(mLocked.begin());
+    }
+    // Written whole and renamed into place, as another process's write would be;
+    // only Detail changes, which the renderer reads at each picture.
+    void rewriteSettings()
+    {
+        auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+        PropertyDictionary values = defaults.persistentDomain();
+        values[SettingsKey::Detail] = PropertyValue(1 + (mDetail++ % 4));
+        const std::string file = defaults.path();
+        soak::writeFile(file + ".soak", PropertyList::toXML(PropertyValue(values)));
+        fs::rename(file + ".soak", file);
+    }
+
+    std::vector<std::string> mAlive;
+    std::vector<std::string> mLocked;
+    int mKinds;
+    int mDetail { 0 };
+    soak::Draw& mDraw;
+    std::map<Fault, int> mCounts;
+};
+
+// Standard error goes to a file while it is in place, so that what the libraries
+// print there is caught as well.
+class StandardErrorCapture {
+public:
+    explicit StandardErrorCapture(const fs::path& file)
+        : mFile(file)
+    {
+        std::fflush(stderr);
+        mSaved = ::dup(2);
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, 2);
+        ::close(fd);
+    }
+    ~StandardErrorCapture() { release(); }
+    std::vector<std::string> release()
+    {
+        if (mSaved < 0)
+            return {};
+        std::fflush(stderr);
+        ::dup2(mSaved, 2);
+        ::close(mSaved);
+        mSaved = -1;
+        std::vector<std::string> lines;
+        std::ifstream in(mFile);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+private:
+    fs::path mFile;
+    int mSaved { -1 };
+};
+
+// What the unreadable-picture policy logs for unreadable failed pictures, in order:
+// "Unable to load <path>." for the first four, then "Many unreadable images.".
+// Returns every line that is not one of those, and a note when one of those is missing.
+std::vector<std::string> unexpectedMessages(const std::vector<std::string>& messages, int unreadable, const fs::path& root)
+{
+    std::vector<std::string> unexpected;
+    int named = 0;
+    bool many = false;
+    for (const auto& line : messages) {
+        if (!many && named < 4 && line.starts_with("Unable to load " + root.string()) && line.ends_with(".")) {
+            ++named;
+            continue;
+        }
+        if (!many && named == 4 && line == "Many unreadable images.") {
+            many = true;
+            continue;
+        }
+        unexpected.push_back(line);
+    }
+    if (named != std::min(unreadable, 4) || many != (unreadable >= 5))
+        unexpected.push_back("(missing: " + std::to_string(named) + " of the first pictures named, \"Many unreadable images.\" " + (many ? "" : "not ") + "logged)");
+    return unexpected;
+}
+
+void writeSettings(const fs::path& pictures, int style)
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    defaults.setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
+    defaults.setObject(PropertyValue(pictures.string()), SettingsKey::ImageDir);
+    defaults.setBool(true, SettingsKey::SubDirs);
+    defaults.setInteger(32, SettingsKey::ImageLimit);
+    defaults.setInteger(style, SettingsKey::ImageStyle);
+    defaults.setInteger(1, SettingsKey::ImageOrder);
+    defaults.setFloat(400.0f, SettingsKey::FlightSpeed);
+    defaults.setInteger(3, SettingsKey::Detail);
+}
+
+struct Run {
+    int frames { 0 };
+    double seconds { 0.0 };
+    long texturesMade { 0 };
+    long mismatchedFrames { 0 };
+    int firstMismatch { -1 };
+    long leftAtStop { 0 };
+    std::map<int, double> resident;
+    std::map<Fault, int> faults;
+    int unreadable { 0 };
+    std::vector<std::string> log;
+    std::vector<std::string> standardError;
+};
+
+void frames(LumivelGL& view, FaultInjector& faults, Run& run, const std::vector<int>& marks)
+{
+    const long madeBefore = sTexturesMade;
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame < run.frames; ++frame) {
+        faults.atFrame(frame);
+        view.setNeedsDisplay(true);
+        view.displayIfNeeded();
+        glFinish();
+        ++sFramesDone;
+        if (sTexturesMade - sTexturesDeleted != static_cast<long>(view.liveSpriteCount())) {
+            if (run.mismatchedFrames++ == 0)
+                run.firstMismatch = frame;
+        }
+        if ((frame + 1) % 1000 == 0 || (frame + 1) % (run.frames / 10) == 0 || std::find(marks.begin(), marks.end(), frame + 1) != marks.end())
+            run.resident[frame + 1] = residentMB();
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.texturesMade = sTexturesMade - madeBefore;
+}
+
+Run soakStyle(OffscreenGLSurface& gl, const fs::path& root, int style, int count, bool fifo, const std::vector<int>& marks)
+{
+    soak::Draw draw(static_cast<unsigned>(style + 1));
+    const auto pictures = root / ("pictures-" + std::to_string(style));
+    const soak::Folder folder = soak::makeFolder(pictures, kGoodPictures, kBrokenFiles, draw);
+    writeSettings(pictures, style);
+    Run run;
+    run.frames = count;
+    // Each style starts its count afresh, as a process of its own would.
+    LumivelGL::resetUnreadableImageCount();
+    Log::setSink([&run](const std::string& line) { run.log.push_back(line); });
+    StandardErrorCapture captured(root / "stderr.txt");
+    srandom(1);
+    {
+        FaultInjector faults(folder.good, fifo, draw);
+        LumivelGL view(Rect { {}, { kWidth, kHeight } }, false);
+        view.setImageDecoder(std::make_shared<QtImageDecoder>());
+        view.setSurface(&gl);
+        view.startAnimation();
+        frames(view, faults, run, marks);
+        view.stopAnimation();
+        run.leftAtStop = sTexturesMade - sTexturesDeleted;
+        run.faults = faults.counts();
+    }
+    run.unreadable = LumivelGL::unreadableImageCount();
+    run.standardError = captured.release();
+    Log::setSink({});
+    return run;
+}
+
+// Lines that are the same but for the path in them count as one.
+std::map<std::string, int> distinctLines(const std::vector<std::string>& lines, const fs::path& root)
+{
+    std::map<std::string, int> counts;
+    for (std::string line : lines) {
+        for (auto at = line.find(root.string()); at != std::string::npos; at = line.find(root.string())) {
+            const auto end = line.find_first_of(" \"'", at);
+            line.replace(at, (end == std::string::npos ? line.size() : end) - at, "<path>");
+        }
+        ++counts[line];
+    }
+    return counts;
+}
+
+// Prints the run and returns how many of its checks failed.
+int report(const char* style, const Run& run, const fs::path& root, const std::vector<int>& marks)
+{
+    std::printf("\n%s: %d frames in %.1f s, %.1f frames a second; %ld textures made, %d pictures unreadable\n", style, run.frames, run.seconds,
+        run.frames / run.seconds, run.texturesMade, run.unreadable);
+    for (const auto& [fault, count] : run.faults)
+        std::printf("  %4d %s\n", count, kFaultNames[static_cast<std::size_t>(fault)]);
+    int failed = 0;
+    std::printf("  live textures = live sprites after every frame: %s", run.mismatchedFrames == 0 ? "yes" : "NO");
+    if (run.mismatchedFrames > 0)
+        std::printf(" (%ld frames differ, the first %d)", run.mismatchedFrames, run.firstMismatch);
+    std::printf("; textures left after the stop: %ld\n", run.leftAtStop);
+    failed += (run.mismatchedFrames > 0) + (run.leftAtStop != 0);
+    double highest = 0.0;
+    const double base = run.resident.at(marks.front());
+    for (const auto& [frame, mb] : run.resident)
+        highest = frame > marks.front() ? std::max(highest, mb) : highest;
+    std::printf("  resident MB:");
+    for (int mark : marks)
+        std::printf(" %.1f at %d,", run.resident.at(mark), mark);
+    std::printf(" most after %d: %.1f (+%.2f MB)\n", marks.front(), highest, highest - base);
+    std::printf("  resident MB every tenth of the run:");
+    for (int tenth = 1; tenth <= 10; ++tenth)
+        if (const auto at = run.resident.find(run.frames / 10 * tenth); at != run.resident.end())
+            std::printf(" %.1f", at->second);
+    std::printf("\n");
+    failed += highest - base >= kMostGrowthMB;
+    const auto unexpected = unexpectedMessages(run.log, run.unreadable, root);
+    std::printf("  log: %zu lines, %zu not the unreadable-picture policy's\n", run.log.size(), unexpected.size());
+    for (const auto& [line, count] : distinctLines(unexpected, root))
+        std::printf("    %5dx %s\n", count, line.c_str());
+    std::printf("  standard error: %zu lines\n", run.standardError.size());
+    for (const auto& [line, count] : distinctLines(run.standardError, root))
+        std::printf("    %5dx %s\n", count, line.c_str());
+    return failed + !unexpected.empty() + !run.standardError.empty();
+}
+
+// chmod 000 stops no one running as root, so the bench gives root up first.
+void leaveRoot()
+{
+    if (::geteuid() != 0)
+        return;
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        std::fprintf(stderr, "bench_soak: cannot give up root; unreadable pictures stay readable\n");
+    else
+        std::printf("running as user 65534: root reads files of mode 000\n");
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    int count = 100000;
+    bool fifo = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fifo") == 0)
+            fifo = true;
+        else
+            count = std::max(20, std::atoi(argv[i]));
+    }
+    leaveRoot();
+    const std::vector<int> marks { std::min(10000, count / 10), count / 2, count };
+    ::setenv("EGL_PLATFORM", "surfaceless", 0);
+    ::setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    const fs::path root = fs::temp_directory_path() / ("skyvanes-soak-" + std::to_string(::getpid()));
+    fs::create_directories(root / "cache");
+    ::setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (root / "cache").c_str(), 1);
+    SkyvanesView::initialize();
+    auto gl = OffscreenGLSurface::create(kWidth, kHeight);
+    if (!gl) {
+        std::fprintf(stderr, "no headless OpenGL context (Mesa EGL surfaceless)\n");
+        return 1;
+    }
+    std::printf("renderer: %s, %d x %d, %d frames a style, %d pictures and %d broken files%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+        kWidth, kHeight, count, kGoodPictures, kBrokenFiles, fifo ? ", FIFOs in place of pictures" : "");
+    watchFrames();
+    int failed = 0;
+    for (int style : { 0, 1 })
+        failed += report(style == 0 ? "fading" : "flying", soakStyle(*gl, root, style, count, fifo, marks), root, marks);
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    std::printf("\n%s: %d checks failed\n", failed == 0 ? "PASS" : "FAIL", failed);
+    return failed == 0 ? 0 : 1;
+}
