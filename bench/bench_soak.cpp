@@ -24,6 +24,7 @@
 
 #include <GL/gl.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,6 +101,20 @@ double residentMB()
         std::fclose(statm);
     }
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The bytes malloc has handed out and not had back, in every arena; beside the
+// resident size it tells a leak from a heap that fragments.
+double heapInUseMB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+// The freed bytes malloc keeps in its arenas rather than give back.
+double heapKeptFreeMB()
+{
+    return static_cast<double>(mallinfo2().fordblks) / (1024.0 * 1024.0);
 }
 
 enum class Fault { Delete, Replace, Rewrite, Break, Lock, Unlock, Settings, Fifo };
@@ -266,6 +281,8 @@ struct Run {
     int firstMismatch { -1 };
     long leftAtStop { 0 };
     std::map<int, double> resident;
+    std::map<int, double> heap;
+    std::map<int, double> kept;
     std::map<Fault, int> faults;
     int unreadable { 0 };
     std::vector<std::string> log;
@@ -286,8 +303,12 @@ void frames(LumivelGL& view, FaultInjector& faults, Run& run, const std::vector<
             if (run.mismatchedFrames++ == 0)
                 run.firstMismatch = frame;
         }
-        if ((frame + 1) % 1000 == 0 || (frame + 1) % (run.frames / 10) == 0 || std::find(marks.begin(), marks.end(), frame + 1) != marks.end())
-            run.resident[frame + 1] = residentMB();
+        const int done = frame + 1;
+        if (done % 1000 == 0 || done % (run.frames / 10) == 0 || std::find(marks.begin(), marks.end(), done) != marks.end()) {
+            run.resident[done] = residentMB();
+            run.heap[done] = heapInUseMB();
+            run.kept[done] = heapKeptFreeMB();
+        }
     }
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.texturesMade = sTexturesMade - madeBefore;
@@ -337,13 +358,13 @@ std::map<std::string, int> distinctLines(const std::vector<std::string>& lines, 
     return counts;
 }
 
-// The median of the resident sizes sampled after frame from, up to frame to. A leak
+// The median of the sizes sampled after frame from, up to frame to. A leak
 // shows as a trend, while the textures of the pictures on screen and the decoders'
 // buffers make single samples swing by several MB.
-double medianResident(const Run& run, int from, int to)
+double medianBetween(const std::map<int, double>& sampled, int from, int to)
 {
     std::vector<double> samples;
-    for (auto at = run.resident.upper_bound(from); at != run.resident.end() && at->first <= to; ++at)
+    for (auto at = sampled.upper_bound(from); at != sampled.end() && at->first <= to; ++at)
         samples.push_back(at->second);
     return median(std::move(samples));
 }
@@ -365,13 +386,18 @@ int report(const char* style, const Run& run, const fs::path& root, const std::v
     for (const auto& [frame, mb] : run.resident)
         highest = frame > marks.front() ? std::max(highest, mb) : highest;
     const int window = run.frames / 10;
-    const double base = medianResident(run, marks.front(), marks.front() + window);
-    const double growth = medianResident(run, run.frames - window, run.frames) - base;
+    const double base = medianBetween(run.resident, marks.front(), marks.front() + window);
+    const double growth = medianBetween(run.resident, run.frames - window, run.frames) - base;
+    const double heapGrowth = medianBetween(run.heap, run.frames - window, run.frames) - medianBetween(run.heap, marks.front(), marks.front() + window);
     std::printf("  resident MB:");
     for (int mark : marks)
         std::printf(" %.1f at %d,", run.resident.at(mark), mark);
     std::printf(" highest after %d: %.1f; growth (median of the last tenth less that of the tenth after %d): %+.2f MB\n", marks.front(),
         highest, marks.front(), growth);
+    const double keptGrowth = medianBetween(run.kept, run.frames - window, run.frames) - medianBetween(run.kept, marks.front(), marks.front() + window);
+    std::printf("  heap MB in use: %.1f at %d, %.1f at %d, growth the same way %+.2f; freed but kept by malloc: %.1f, %.1f, growth %+.2f\n",
+        run.heap.at(marks.front()), marks.front(), run.heap.at(run.frames), run.frames, heapGrowth, run.kept.at(marks.front()),
+        run.kept.at(run.frames), keptGrowth);
     std::printf("  resident MB every tenth of the run:");
     for (int tenth = 1; tenth <= 10; ++tenth)
         if (const auto at = run.resident.find(run.frames / 10 * tenth); at != run.resident.end())
