@@ -11,10 +11,11 @@
 // Usage: bench_soak [frames-per-style] [--fifo]   (default 100000; --fifo also puts
 // FIFOs in the place of listed pictures)
 #include "BenchTiming.h"
+#include "SoakFaults.h"
 #include "SoakPictures.h"
+#include "StandardErrorCapture.h"
 #include "platform/Log.h"
 #include "platform/OffscreenGLSurface.h"
-#include "platform/PropertyList.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
@@ -23,12 +24,10 @@
 #include "sources/ImagePathList.h"
 
 #include <GL/gl.h>
-#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -117,125 +116,6 @@ double heapKeptFreeMB()
     return static_cast<double>(mallinfo2().fordblks) / (1024.0 * 1024.0);
 }
 
-enum class Fault { Delete, Replace, Rewrite, Break, Lock, Unlock, Settings, Fifo };
-constexpr std::array kFaultNames { "deleted", "replaced", "rewritten in place", "broken in place", "made unreadable (000)",
-    "made readable again", "settings rewritten", "replaced by a FIFO" };
-
-// Does one thing to the folder or the settings every kFaultEvery frames, in turn.
-class FaultInjector {
-public:
-    FaultInjector(std::vector<std::string> good, bool fifo, soak::Draw& draw)
-        : mAlive(std::move(good))
-        , mKinds(fifo ? 8 : 7)
-        , mDraw(draw)
-    {
-    }
-    void atFrame(int frame)
-    {
-        if (frame == 0 || frame % kFaultEvery != 0 || mAlive.size() < 2)
-            return;
-        const auto fault = static_cast<Fault>((frame / kFaultEvery) % mKinds);
-        inject(fault);
-        ++mCounts[fault];
-    }
-    const std::map<Fault, int>& counts() const { return mCounts; }
-
-private:
-    std::string takeAlive()
-    {
-        const auto index = static_cast<std::size_t>(soak::between(mDraw, 0, static_cast<int>(mAlive.size()) - 1));
-        std::string path = mAlive[index];
-        mAlive.erase(mAlive.begin() + static_cast<std::ptrdiff_t>(index));
-        return path;
-    }
-    void inject(Fault fault)
-    {
-        const std::string path = fault == Fault::Unlock ? std::string() : takeAlive();
-        switch (fault) {
-        case Fault::Delete: fs::remove(path); return;
-        case Fault::Replace:
-            soak::writeFile(path + ".new", soak::randomPicture(mDraw));
-            fs::rename(path + ".new", path);
-            break;
-        case Fault::Rewrite: soak::writeFile(path, soak::randomPicture(mDraw)); break;
-        case Fault::Break: soak::writeFile(path, soak::randomPicture(mDraw).substr(0, 100)); return;
-        case Fault::Lock:
-            ::chmod(path.c_str(), 0);
-            mLocked.push_back(path);
-            return;
-        case Fault::Unlock: unlock(); return;
-        case Fault::Settings: rewriteSettings(); break;
-        case Fault::Fifo:
-            fs::remove(path);
-            ::mkfifo(path.c_str(), 0644);
-            return;
-        }
-        mAlive.push_back(path);
-    }
-    void unlock()
-    {
-        if (mLocked.empty())
-            return;
-        ::chmod(mLocked.front().c_str(), 0644);
-        mAlive.push_back(mLocked.front());
-        mLocked.erase(mLocked.begin());
-    }
-    // Written whole and renamed into place, as another process's write would be;
-    // only Detail changes, which the renderer reads at each picture. It stays near the
-    // default: at 4 and above the live textures alone would hold tens of MB more,
-    // which would hide a leak among the swings.
-    void rewriteSettings()
-    {
-        auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-        PropertyDictionary values = defaults.persistentDomain();
-        values[SettingsKey::Detail] = PropertyValue(2 + (mDetail++ % 2));
-        const std::string file = defaults.path();
-        soak::writeFile(file + ".soak", PropertyList::toXML(PropertyValue(values)));
-        fs::rename(file + ".soak", file);
-    }
-
-    std::vector<std::string> mAlive;
-    std::vector<std::string> mLocked;
-    int mKinds;
-    int mDetail { 0 };
-    soak::Draw& mDraw;
-    std::map<Fault, int> mCounts;
-};
-
-// Standard error goes to a file while it is in place, so that what the libraries
-// print there is caught as well.
-class StandardErrorCapture {
-public:
-    explicit StandardErrorCapture(const fs::path& file)
-        : mFile(file)
-    {
-        std::fflush(stderr);
-        mSaved = ::dup(2);
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(fd, 2);
-        ::close(fd);
-    }
-    ~StandardErrorCapture() { release(); }
-    std::vector<std::string> release()
-    {
-        if (mSaved < 0)
-            return {};
-        std::fflush(stderr);
-        ::dup2(mSaved, 2);
-        ::close(mSaved);
-        mSaved = -1;
-        std::vector<std::string> lines;
-        std::ifstream in(mFile);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
-private:
-    fs::path mFile;
-    int mSaved { -1 };
-};
-
 // What the unreadable-picture policy logs for unreadable failed pictures, in order:
 // "Unable to load <path>." for the first four, then "Many unreadable images.".
 // Returns every line that is not one of those, and a note when one of those is missing.
@@ -283,13 +163,13 @@ struct Run {
     std::map<int, double> resident;
     std::map<int, double> heap;
     std::map<int, double> kept;
-    std::map<Fault, int> faults;
+    std::map<soak::Fault, int> faults;
     int unreadable { 0 };
     std::vector<std::string> log;
     std::vector<std::string> standardError;
 };
 
-void frames(LumivelGL& view, FaultInjector& faults, Run& run, const std::vector<int>& marks)
+void frames(LumivelGL& view, soak::FaultInjector& faults, Run& run, const std::vector<int>& marks)
 {
     const long madeBefore = sTexturesMade;
     const auto start = std::chrono::steady_clock::now();
@@ -328,7 +208,7 @@ Run soakStyle(OffscreenGLSurface& gl, const fs::path& root, int style, int count
     StandardErrorCapture captured(root / "stderr.txt");
     srandom(1);
     {
-        FaultInjector faults(folder.good, fifo, draw);
+        soak::FaultInjector faults(folder.good, kFaultEvery, fifo, draw);
         LumivelGL view(Rect { {}, { kWidth, kHeight } }, false);
         view.setImageDecoder(std::make_shared<QtImageDecoder>());
         view.setSurface(&gl);
@@ -375,7 +255,7 @@ int report(const char* style, const Run& run, const fs::path& root, const std::v
     std::printf("\n%s: %d frames in %.1f s, %.1f frames a second; %ld textures made, %d pictures unreadable\n", style, run.frames, run.seconds,
         run.frames / run.seconds, run.texturesMade, run.unreadable);
     for (const auto& [fault, count] : run.faults)
-        std::printf("  %4d %s\n", count, kFaultNames[static_cast<std::size_t>(fault)]);
+        std::printf("  %4d %s\n", count, soak::kFaultNames[static_cast<std::size_t>(fault)]);
     int failed = 0;
     std::printf("  live textures = live sprites after every frame: %s", run.mismatchedFrames == 0 ? "yes" : "NO");
     if (run.mismatchedFrames > 0)
