@@ -22,39 +22,20 @@ struct Row {
     Names notMatching;
 };
 
-// Local time, so the rows below read the way a person wrote them.
-std::time_t localMoment(int year, int month, int day, int hour)
-{
-    std::tm moment {};
-    moment.tm_year = year - 1900;
-    moment.tm_mon = month - 1;
-    moment.tm_mday = day;
-    moment.tm_hour = hour;
-    moment.tm_isdst = -1;
-    return std::mktime(&moment);
-}
-
 class QueryExpressionTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        file("Beach Day.jpg", 100, localMoment(2024, 6, 15, 12));
-        file("summerBeach.PNG", 2000, 0);
-        file("Café.jpg", 300, 0);
-        file("drawing.svg", 300, 0);
-        file("notes.txt", 5000, 0);
-        file("beachball.txt", 5001, 0);
-        file("noext", 10, 0);
+        for (const auto& [name, size] : std::initializer_list<std::pair<const char*, std::size_t>> { { "Beach Day.jpg", 100 }, { "summerBeach.PNG", 2000 },
+                 { "Café.jpg", 300 }, { "drawing.svg", 300 }, { "notes.txt", 5000 }, { "beachball.txt", 5001 }, { "noext", 10 } })
+            mFolder.write(name, std::string(size, 'x'));
+        // Noon of 2024-06-15 in local time, so the rows below read the way a person wrote them.
+        std::tm noon {};
+        ::strptime("2024-06-15 12:00", "%Y-%m-%d %H:%M", &noon);
+        noon.tm_isdst = -1;
+        const timespec times[2] = { { std::mktime(&noon), 0 }, { std::mktime(&noon), 0 } };
+        ::utimensat(AT_FDCWD, (mFolder.path() / "Beach Day.jpg").c_str(), times, 0);
         std::filesystem::copy_file(std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", mFolder.path() / "real.jpg");
-    }
-
-    void file(const std::string& name, std::size_t size, std::time_t modified)
-    {
-        const auto path = mFolder.write(name, std::string(size, 'x'));
-        if (modified) {
-            const timespec times[2] = { { modified, 0 }, { modified, 0 } };
-            ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-        }
     }
 
     bool matches(const QueryExpression& expression, const std::string& name)
