@@ -14,8 +14,6 @@
 #include "platform/qt/QtMimeDatabase.h"
 #include "platform/qt/QtImageDecoder.h"
 
-#include <QLoggingCategory>
-
 #include <iostream>
 
 int main(int argc, char** argv)
@@ -30,9 +28,6 @@ int main(int argc, char** argv)
     if (!line.settingArguments.empty())
         ScreenSaverDefaults::defaultsForModuleWithName(kModuleName)
             .setArgumentDomain(SettingsSchema::argumentDomain(line.settingArguments, std::cerr));
-    // A damaged picture is reported once by the unreadable-picture rules; Qt's readers
-    // would add a line each time it is shown, and a host keeps all of them in its log.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     // Saved searches name file types, which shared-mime-info tells through Qt.
     MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
     const auto decoder = std::make_shared<QtImageDecoder>();

@@ -10,8 +10,19 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QLoggingCategory>
 #include <algorithm>
 #include <array>
+#include <mutex>
+
+QtImageDecoder::QtImageDecoder()
+{
+    // A damaged picture is reported once by the unreadable-picture rules; Qt's readers
+    // would add a line each time it is shown, and a host keeps every line in its log.
+    // QT_LOGGING_RULES still overrides this.
+    static std::once_flag once;
+    std::call_once(once, [] { QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false")); });
+}
 
 // A still WebP goes to libwebp, which scales while decoding; then Qt's readers (they
 // cover nearly everything and scale JPEG while decoding); libheif takes what they

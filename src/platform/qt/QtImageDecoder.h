@@ -6,6 +6,7 @@
 // The decoder the program uses: Qt's image readers, then libheif for what they refuse.
 class QtImageDecoder : public ImageDecoder {
 public:
+    QtImageDecoder();
     std::unique_ptr<Image> imageWithContentsOfFile(const std::string& path) const override;
     std::unique_ptr<Image> imageWithData(std::span<const std::uint8_t> bytes) const override;
 };
