@@ -134,8 +134,8 @@ TEST(PictureFile, ADecodeThatOutlastsItsTimeIsGivenUpAndGivesNoPicture)
 {
     TemporaryFolder folder;
     const std::string path = folder.write("slow", "x").string();
-    // Never destroyed: the decode given up on still runs when the test ends.
-    static FakeImageDecoder decoder;
+    // Never destroyed, not even at exit: the decode given up on may still be running.
+    static FakeImageDecoder& decoder = *new FakeImageDecoder;
     decoder.add(path, FakeImageDecoder::solid(8, 8, {}));
     static std::atomic<bool> release { false };
     decoder.beforeCapture = [](const std::string&) {
