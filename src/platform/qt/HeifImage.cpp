@@ -14,8 +14,11 @@ namespace {
 // Bytes a decode of the given number of pixels may need at most: the decoder's
 // planes (up to 4:4:4 at 8 bits) and the interleaved RGBA result.
 constexpr std::int64_t kBytesPerDecodedPixel = 7;
-// libheif refuses images wider or taller than this before allocating anything.
-constexpr int kMaximumEdge = 32768;
+// libheif refuses images wider or taller than this before allocating anything. It is
+// also the only bound on a grid picture's canvas, which libheif sizes by the grid's
+// own description rather than by the size the file declares for the picture: 16384
+// keeps every camera's HEIF and holds a hostile grid to 1 GiB instead of 4.
+constexpr int kMaximumEdge = 16384;
 
 std::int64_t pixelCount(int width, int height)
 {
