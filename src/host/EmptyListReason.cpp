@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/EmptyListReason.h"
 
-#include "platform/MetadataQuery.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
 #include "sources/AlbumData.h"
@@ -16,14 +15,17 @@ namespace {
 // has a reason.
 std::optional<std::string> savedSearchReason(const std::string& path)
 {
-    const auto search = SavedSearch::savedSearchWithContentsOfFile(path);
-    if (!search)
+    SavedSearch::Failure failure = SavedSearch::Failure::None;
+    if (SavedSearch::queryForFile(path, &failure))
+        return std::nullopt;
+    switch (failure) {
+    case SavedSearch::Failure::Unreadable:
         return "The saved search " + path + " cannot be read as a property list with a dictionary at its root.";
-    if (!search->rawQuery)
+    case SavedSearch::Failure::NoRawQuery:
         return "The saved search " + path + " has no \"RawQuery\" string at its root.";
-    if (!MetadataQuery::create(*search->rawQuery))
+    default:
         return "The saved search " + path + " holds a query expression that is not well formed.";
-    return std::nullopt;
+    }
 }
 
 bool endsWith(const std::string& text, const std::string& suffix)

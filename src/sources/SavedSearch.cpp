@@ -63,7 +63,7 @@ std::optional<SavedSearch> SavedSearch::fromRoot(const std::optional<PropertyVal
     return search;
 }
 
-std::unique_ptr<MetadataQuery> SavedSearch::liveQueryForFile(const std::string& path, Failure* failure)
+std::unique_ptr<MetadataQuery> SavedSearch::queryForFile(const std::string& path, Failure* failure)
 {
     Failure why = Failure::None;
     std::unique_ptr<MetadataQuery> query;
@@ -74,12 +74,17 @@ std::unique_ptr<MetadataQuery> SavedSearch::liveQueryForFile(const std::string& 
         why = Failure::NoRawQuery;
     else if (!(query = MetadataQuery::create(*search->rawQuery)))
         why = Failure::Refused;
-    if (query) {
-        if (search->searchScopes)
-            query->setSearchScope(*search->searchScopes);
-        query->execute();
-    }
+    if (query && search->searchScopes)
+        query->setSearchScope(*search->searchScopes);
     if (failure)
         *failure = why;
+    return query;
+}
+
+std::unique_ptr<MetadataQuery> SavedSearch::liveQueryForFile(const std::string& path)
+{
+    auto query = queryForFile(path);
+    if (query)
+        query->execute();
     return query;
 }

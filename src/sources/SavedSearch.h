@@ -30,10 +30,12 @@ public:
     // The same for the bytes of such a file.
     static std::optional<SavedSearch> savedSearchWithData(std::span<const char> bytes);
 
-    // The live query of the file at path, executed and gathering; null when the file
+    // The query of the file at path, scoped but not executed; null when the file
     // cannot be read, has no "RawQuery", or its expression is refused (failure says
     // which, when given).
-    static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path, Failure* failure = nullptr);
+    static std::unique_ptr<MetadataQuery> queryForFile(const std::string& path, Failure* failure = nullptr);
+    // The same query, executed and gathering.
+    static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path);
 
 private:
     static std::optional<SavedSearch> fromRoot(const std::optional<PropertyValue>& root);
