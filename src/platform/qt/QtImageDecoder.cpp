@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtImageDecoder.h"
 
-#include "platform/WholeFile.h"
 #include "platform/qt/HeifImage.h"
 #include "platform/qt/QtImage.h"
+#include "platform/qt/RegularQFile.h"
 #include "platform/qt/WebpImage.h"
-
-#include <unistd.h>
 
 #include <QBuffer>
 #include <QFile>
@@ -29,16 +27,9 @@ QtImageDecoder::QtImageDecoder()
 // refuse, HEIC and AVIF from phones.
 std::unique_ptr<Image> QtImageDecoder::imageWithContentsOfFile(const std::string& path) const
 {
-    // Opened here rather than by name through QFile: a name that is not UTF-8 would
-    // not survive the trip through QString, and Qt's open waits for ever on a pipe.
-    const int fd = openRegularFile(path);
-    if (fd < 0)
+    auto file = openRegularQFile(path);
+    if (!file)
         return nullptr;
-    auto file = std::make_unique<QFile>();
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return nullptr;
-    }
     std::array<std::uint8_t, 32> head {};
     const qint64 headSize = file->peek(reinterpret_cast<char*>(head.data()), static_cast<qint64>(head.size()));
     const std::span<const std::uint8_t> start(head.data(), static_cast<std::size_t>(std::max<qint64>(headSize, 0)));

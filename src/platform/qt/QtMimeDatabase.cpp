@@ -1,23 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtMimeDatabase.h"
 
-#include "platform/WholeFile.h"
+#include "platform/qt/RegularQFile.h"
 
-#include <QFile>
 #include <QMimeDatabase>
-
-#include <unistd.h>
 
 MimeDatabase::MimeType QtMimeDatabase::mimeTypeForFile(const std::string& path) const
 {
-    // The content is read from the file opened by its own bytes: a name that is not
-    // UTF-8 does not survive QString, and a pipe must not be waited on. A file that
-    // cannot be opened is judged by its name alone.
-    QFile file;
-    if (const int fd = openRegularFile(path); fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        ::close(fd);
+    // A file that cannot be opened as a regular file is judged by its name alone.
+    const auto file = openRegularQFile(path);
+    QFile unopened;
     const QMimeDatabase database;
-    const QMimeType type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), &file);
+    const QMimeType type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), file ? file.get() : &unopened);
     if (!type.isValid())
         return {};
     MimeType result { type.name().toStdString(), type.comment().toStdString(), {} };
