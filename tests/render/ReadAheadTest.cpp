@@ -137,18 +137,25 @@ TEST(PictureFile, ADecodeThatOutlastsItsTimeIsGivenUpAndGivesNoPicture)
     // Never destroyed, not even at exit: the decode given up on may still be running.
     static FakeImageDecoder& decoder = *new FakeImageDecoder;
     decoder.add(path, FakeImageDecoder::solid(8, 8, {}));
+    const std::string quick = folder.write("quick", "y").string();
+    decoder.add(quick, FakeImageDecoder::solid(8, 8, {}));
     static std::atomic<bool> release { false };
-    decoder.beforeCapture = [](const std::string&) {
-        while (!release)
+    decoder.beforeCapture = [path](const std::string& decoding) {
+        while (decoding == path && !release)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     };
     const auto start = std::chrono::steady_clock::now();
     const PictureRead read = readFittedPicture(path, decoder, [] { return 256.0f; }, nullptr);
     const auto waited = std::chrono::steady_clock::now() - start;
+    // The given-up decode still holds its thread; the next picture must not wait on it.
+    const PictureRead next = readFittedPicture(quick, decoder, [] { return 256.0f; }, nullptr);
+    const auto waitedForNext = std::chrono::steady_clock::now() - start - waited;
     release = true;
     EXPECT_TRUE(read.opened && !read.picture);
     EXPECT_GE(waited, Image::kMaximumDecodeTime);
     EXPECT_LT(waited, Image::kMaximumDecodeTime + std::chrono::seconds(3));
+    EXPECT_TRUE(next.picture);
+    EXPECT_LT(waitedForNext, std::chrono::seconds(3));
 }
 
 TEST(FittedPictureCache, HandsBackTheSamePictureAndDropsTheLeastRecentlyUsedPastItsBound)
