@@ -188,6 +188,9 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
     bool modeGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string name = normalised(arguments[i]);
+        // The window saves what it shows, so a value given for this run only would be stored.
+        if (name == "-configure" && arguments.size() > 1)
+            return fail("--configure takes no other arguments: the window edits the stored settings");
         if (name == "-help" || name == "-h" || name == "-version" || name == "-configure") {
             line.mode = name == "-version" ? Mode::Version : name == "-configure" ? Mode::Configure : Mode::Help;
             return { line, {} };
