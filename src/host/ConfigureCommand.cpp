@@ -2,10 +2,13 @@
 #include "host/ConfigureCommand.h"
 
 #include "host/DisplayCheck.h"
+#include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "platform/qt/QtApplication.h"
 #include "saver/SkyvanesView.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -30,6 +33,13 @@ int ConfigureCommand::run(const char* programName)
             services.setSheetEndedHandler([&app](Window&) { app.quit(); });
             sheet->makeKeyAndOrderFront();
             status = app.exec();
+            // The window closes whether or not the store took its values; someone who
+            // opened it from a menu sees no standard error, so say it here too.
+            const std::string problem = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).problem();
+            if (status == 0 && !problem.empty()) {
+                QMessageBox::warning(nullptr, QStringLiteral("Skyvanes Settings"), QString::fromStdString(problem));
+                status = 1;
+            }
         } else {
             std::fprintf(stderr, "skyvanes: the settings window cannot be loaded\n");
         }
