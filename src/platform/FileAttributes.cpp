@@ -39,25 +39,32 @@ std::size_t index(QueryAttribute attribute)
 
 }
 
-const FileAttributes::TypeCache::Entry* FileAttributes::TypeCache::cachedEntryFor(const std::string& path, std::string_view name)
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own)
 {
     // Names are matched by their globs, which only look at what follows the first
-    // dot; a name without one may need its content read, so it is never cached.
+    // dot. A name without one, or with a suffix that no single type claims, is
+    // judged by its content, which says nothing of other files with that suffix.
     const std::size_t dot = name.find('.', 1);
-    if (dot == std::string_view::npos || dot + 1 == name.size())
-        return nullptr;
-    const std::string_view suffix = name.substr(dot + 1);
-    if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
-        return &found->second;
-    return &mBySuffix.emplace(std::string(suffix), entryOf(path)).first->second;
+    const bool suffixed = dot != std::string_view::npos && dot + 1 < name.size();
+    const std::string_view suffix = suffixed ? name.substr(dot + 1) : std::string_view();
+    if (suffixed) {
+        if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
+            return found->second;
+    }
+    bool byName = false;
+    Entry entry = entryOf(path, byName);
+    if (suffixed && byName)
+        return mBySuffix.emplace(std::string(suffix), std::move(entry)).first->second;
+    return own.emplace(std::move(entry));
 }
 
-FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path) const
+FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName) const
 {
     Entry entry;
     if (!mDatabase)
         return entry;
     const MimeDatabase::MimeType type = mDatabase->mimeTypeForFile(path);
+    byName = type.byName;
     if (type.name.empty())
         return entry;
     entry.contentType.push_back(text(TypeIdentifiers::contentType(type)));
@@ -116,11 +123,8 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
 {
     // The values stay in the cache: a walk asks for a type tree per file, and
     // copying its strings would cost more than everything else.
-    if (!mTypeEntry) {
-        mTypeEntry = mTypes.cachedEntryFor(mPath, mName);
-        if (!mTypeEntry)
-            mTypeEntry = &mOwnTypeEntry.emplace(mTypes.entryOf(mPath));
-    }
+    if (!mTypeEntry)
+        mTypeEntry = &mTypes.entryFor(mPath, mName, mOwnTypeEntry);
     switch (attribute) {
     case QueryAttribute::ContentType: return mTypeEntry->contentType;
     case QueryAttribute::ContentTypeTree: return mTypeEntry->contentTypeTree;

@@ -55,12 +55,13 @@ public:
         struct Entry {
             std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
         };
-        // The entry for the file; null when its name cannot be cached, and then
-        // entryOf gives it.
-        const Entry* cachedEntryFor(const std::string& path, std::string_view name);
-        Entry entryOf(const std::string& path) const;
+        // The entry for the file: the one kept for its name's suffix when the name
+        // alone tells the type, otherwise one made for this file alone, in own.
+        const Entry& entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own);
 
     private:
+        Entry entryOf(const std::string& path, bool& byName) const;
+
         struct SuffixHash {
             using is_transparent = void;
             std::size_t operator()(std::string_view suffix) const { return std::hash<std::string_view> {}(suffix); }

@@ -15,6 +15,9 @@ public:
         std::string name; // "image/jpeg"; empty when nothing is known
         std::string comment; // "JPEG image", in the person's language
         std::vector<std::string> ancestors; // every parent type, nearest first
+        // True when the name alone gave the type, so that another name ending the
+        // same way has it too; false when the first bytes had to decide.
+        bool byName { false };
     };
 
     virtual ~MimeDatabase() = default;

@@ -99,16 +99,21 @@ TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheir
     MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
     FileAttributes::setPictureDecoder(std::make_shared<QtImageDecoder>());
     TemporaryFolder folder;
-    std::filesystem::copy_file(std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", folder.path() / "ph\xf6to"); // Latin-1
+    const std::string picture = std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg";
+    std::filesystem::copy_file(picture, folder.path() / "ph\xf6to"); // Latin-1
+    std::filesystem::copy_file(picture, folder.path() / "a.dat"); // a suffix no type claims, so no guide to b.dat
+    folder.write("b.dat", "x");
     folder.write("notes.txt", "x");
     folder.write("empty.png", "");
-    auto query = MetadataQuery::create(R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && kMDItemPixelWidth > 1)");
+    auto query = MetadataQuery::create(
+        R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && (kMDItemPixelWidth > 1 || kMDItemFSName == "*.dat"))");
     query->setSearchScope({ folder.path().string() });
     query->execute();
     query->waitUntilGathered();
     MimeDatabase::setShared(nullptr);
     FileAttributes::setPictureDecoder(nullptr);
-    EXPECT_EQ(results(*query), (Paths { folder.path().string() + "/ph\xf6to" })) << "a picture is known by its content when its name says nothing";
+    EXPECT_EQ(results(*query), (Paths { folder.path().string() + "/a.dat", folder.path().string() + "/ph\xf6to" }))
+        << "a picture is known by its content when its name says nothing";
 }
 
 TEST(QueryScopes, EntriesBecomeExistingOutermostFolders)

@@ -11,10 +11,13 @@ MimeDatabase::MimeType QtMimeDatabase::mimeTypeForFile(const std::string& path) 
     const auto file = openRegularQFile(path);
     QFile unopened;
     const QMimeDatabase database;
-    const QMimeType type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), file ? file.get() : &unopened);
+    const QString name = QString::fromStdString(path);
+    const QMimeType type = database.mimeTypeForFileNameAndData(name, file ? file.get() : &unopened);
     if (!type.isValid())
         return {};
-    MimeType result { type.name().toStdString(), type.comment().toStdString(), {} };
+    // Qt reads the first bytes only when no type, or more than one, claims the name.
+    const QList<QMimeType> claimants = database.mimeTypesForFileName(name);
+    MimeType result { type.name().toStdString(), type.comment().toStdString(), {}, claimants.size() == 1 && claimants.front() == type };
     for (const QString& ancestor : type.allAncestors())
         result.ancestors.push_back(ancestor.toStdString());
     return result;
