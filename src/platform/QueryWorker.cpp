@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <unordered_set>
 
 namespace {
 
@@ -100,21 +101,36 @@ void QueryWorker::gatherAll()
     std::vector<std::string> found;
     for (const std::string& folder : mFolders)
         walk(folder, &found, false);
+    if (stopping())
+        return; // a walk cut short says nothing of what has gone
     Matched current;
     for (const std::string& path : found) {
         const auto [folder, name] = split(path);
         current[std::string(folder)].emplace_back(name);
     }
+    // Sets of names, so that a folder of many thousands is compared in one pass
+    // rather than name by name through its whole list.
+    using Names = std::unordered_set<std::string_view>;
+    const auto namesIn = [](const Matched& matched, const std::string& folder) {
+        const auto names = matched.find(folder);
+        return names == matched.end() ? Names() : Names(names->second.begin(), names->second.end());
+    };
     for (const auto& [folder, names] : mMatched) {
-        const auto still = current.find(folder);
+        const Names still = namesIn(current, folder);
         for (const std::string& name : names) {
-            if (still == current.end() || std::find(still->second.begin(), still->second.end(), name) == still->second.end())
+            if (!still.contains(name))
                 mPending.push_back({ false, folder + '/' + name });
         }
     }
-    for (std::string& path : found) {
-        if (!isMatched(path))
-            mPending.push_back({ true, std::move(path) });
+    // Keyed by views into found, which therefore stays as it is until the end.
+    std::unordered_map<std::string_view, Names> before;
+    for (const std::string& path : found) {
+        const auto [folder, name] = split(path);
+        auto known = before.find(folder);
+        if (known == before.end())
+            known = before.emplace(folder, namesIn(mMatched, std::string(folder))).first;
+        if (!known->second.contains(name))
+            mPending.push_back({ true, path });
     }
     mMatched = std::move(current);
     mLastFolder = mMatched.end();
