@@ -60,8 +60,11 @@ QueryWorker::~QueryWorker()
 
 void QueryWorker::run(int stopFd)
 {
+    // Without an inotify instance of its own (the kernel limits them per user too)
+    // the query can only look again now and then, as when the watches run out.
     mInotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    mWatchLimitReached = mInotify < 0;
+    if (mInotify < 0)
+        noteWatchLimit();
     mTimes = mExpression->resolveTimes(now());
     for (const std::string& folder : mFolders)
         walk(folder, nullptr, true);
@@ -163,10 +166,15 @@ void QueryWorker::watch(const std::string& folder)
     if (wd >= 0) {
         mWatchedFolders[wd] = folder;
     } else if (errno == ENOSPC || errno == ENOMEM) {
-        mWatchLimitReached = true;
-        std::lock_guard lock(mOutbox->mutex);
-        mOutbox->watchLimitReached = true;
+        noteWatchLimit();
     }
+}
+
+void QueryWorker::noteWatchLimit()
+{
+    mWatchLimitReached = true;
+    std::lock_guard lock(mOutbox->mutex);
+    mOutbox->watchLimitReached = true;
 }
 
 void QueryWorker::readEvents()

@@ -52,6 +52,7 @@ private:
     void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
     bool stopping() const { return mOutbox->stopping.load(std::memory_order_relaxed); }
     void watch(const std::string& folder);
+    void noteWatchLimit();
     void readEvents();
     void handleEvent(int wd, std::uint32_t mask, const std::string& name);
     void reconsider(const std::string& path);
