@@ -193,6 +193,13 @@ std::optional<QueryExpression::Operator> QueryParser::parseOperator()
 std::optional<QueryExpression::Literal> QueryParser::parseValue()
 {
     skipSpace();
+    if (mText.substr(mAt).starts_with("\"$time.")) {
+        // Some searches quote a time as a whole; anything else in quotes is text.
+        const std::size_t start = mAt++;
+        if (auto time = parseTime(); time && accept("\""))
+            return time;
+        mAt = start;
+    }
     if (mAt < mText.size() && mText[mAt] == '"')
         return parseQuoted();
     if (mText.substr(mAt).starts_with("$time."))

@@ -63,7 +63,7 @@ TEST_F(QueryExpressionTest, EachExpressionMatchesItsFilesAndNoOthers)
         { "InRange(kMDItemFSSize, 100, 5000)", { "Beach Day.jpg", "notes.txt" }, { "beachball.txt", "noext" } },
         { R"(kMDItemTextContent != "x" && kMDItemPixelWidth != 5)", { "notes.txt", "Beach Day.jpg" }, {} },
         { R"(!(kMDItemContentTypeTree == "public.image") && kMDItemFSName == "*.txt")", { "notes.txt", "beachball.txt" }, { "Beach Day.jpg" } },
-        { "kMDItemFSContentChangeDate < $time.iso(2024-06-16)", { "Beach Day.jpg" }, { "notes.txt" } },
+        { "kMDItemFSContentChangeDate < $time.iso(2024-06-16) && kMDItemFSContentChangeDate < \"$time.today\"", { "Beach Day.jpg" }, { "notes.txt" } },
         { "_kMDItemGroupId = 13", { "Beach Day.jpg", "drawing.svg" }, { "notes.txt", "noext" } },
         { R"(* == "*ball*")", { "beachball.txt" }, { "Beach Day.jpg" } },
         { "false || kMDItemFSName == notes.txt || kMDItemFSName == \"*.SVG\"", { "notes.txt" }, { "beachball.txt", "drawing.svg" } },
