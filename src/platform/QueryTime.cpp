@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -96,7 +97,9 @@ double QueryTime::resolve(const RelativeTime& time, double now)
     const std::time_t seconds = static_cast<std::time_t>(std::floor(now));
     std::tm day {};
     localtime_r(&seconds, &day);
-    const int offset = static_cast<int>(time.offset);
+    // A million periods is past any calendar mktime keeps; beyond it the fields
+    // below would overflow.
+    const int offset = static_cast<int>(std::clamp(time.offset, -1'000'000LL, 1'000'000LL));
     switch (time.base) {
     case RelativeTime::Base::Today:
         day.tm_mday += offset;
