@@ -180,7 +180,9 @@ void QueryWorker::noteWatchLimit()
 void QueryWorker::readEvents()
 {
     alignas(inotify_event) char buffer[16384];
-    for (;;) {
+    // A folder that keeps changing would keep this loop going, so a stop is looked
+    // for between reads.
+    while (!stopping()) {
         const ssize_t length = ::read(mInotify, buffer, sizeof buffer);
         if (length <= 0)
             break;
