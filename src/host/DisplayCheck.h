@@ -6,7 +6,8 @@
 class DisplayCheck {
 public:
     // True when Qt will find a display: a platform named by QT_QPA_PLATFORM other than
-    // X is trusted, as is Wayland; an X display must answer. Otherwise says why on
-    // standard error, in one line, and returns false. Empty variables count as unset.
+    // X is trusted; a Wayland display must answer and have Qt's plugin, else an X
+    // display must answer. Otherwise says why on standard error, in one line, and
+    // returns false. Empty variables count as unset.
     static bool displayReachable();
 };
