@@ -7,6 +7,9 @@
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -33,16 +36,32 @@ bool endsWith(const std::string& text, const std::string& suffix)
     return text.size() > suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// The folder walk gives nothing for a folder it may not list, as for a missing one.
+bool canList(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir)
+        ::closedir(dir);
+    return dir != nullptr;
+}
+
 std::optional<std::string> folderReason(const std::string& path, const std::string& what)
 {
     struct stat info { };
     if (::stat(path.c_str(), &info) != 0) {
+        const int error = errno;
+        if (error != ENOENT && error != ENOTDIR)
+            return "The " + what + " " + path + " cannot be reached (" + std::strerror(error) + ").";
         // A path stored as typed keeps its '~': nothing expands it.
         const std::string hint = path.starts_with("~") ? " (write the full path: '~' is not expanded)" : "";
         return "The " + what + " " + path + " does not exist" + hint + ".";
     }
-    if (S_ISDIR(info.st_mode))
-        return std::nullopt;
+    if (S_ISDIR(info.st_mode)) {
+        if (canList(path))
+            return std::nullopt;
+        const int error = errno;
+        return "The " + what + " " + path + " cannot be read (" + std::strerror(error) + ").";
+    }
     if (endsWith(path, ".savedSearch"))
         return savedSearchReason(path);
     return "The " + what + " " + path + " is not a folder.";

@@ -33,5 +33,12 @@ TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
         store.setArgumentDomain({ { SettingsKey::Source, row.source }, { SettingsKey::ImageDir, row.folder } });
         EXPECT_EQ(EmptyListReason::find().value_or(""), row.reason) << row.folder;
     }
+    // A folder the user may not list gives nothing either (root lists every folder).
+    std::filesystem::create_directory(folder.path() / "locked");
+    std::filesystem::permissions(folder.path() / "locked", std::filesystem::perms::none);
+    store.setArgumentDomain({ { SettingsKey::Source, 1 }, { SettingsKey::ImageDir, base + "/locked" } });
+    EXPECT_EQ(asOrdinaryUser(folder.path(),
+                  [&] { return EmptyListReason::find() == "The picture folder " + base + "/locked cannot be read (Permission denied)."; }),
+        0);
     store.setArgumentDomain({});
 }
