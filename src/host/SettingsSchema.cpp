@@ -66,6 +66,21 @@ std::optional<double> parseNumber(const std::string& text, bool whole)
     return value;
 }
 
+// Whether the store's typed reader finds a value of the setting's kind: a colour only
+// in a colour's data, a text only in a string, a number or a boolean in numbers,
+// booleans and strings that spell one.
+bool readableAs(const KnownSetting& setting, const PropertyValue& value)
+{
+    if (const std::string* text = value.string()) {
+        if (setting.type == Type::Boolean)
+            return SettingsSchema::parse(setting, *text) || (!text->empty() && std::string_view("YyNnTtFf").find(text->front()) != std::string_view::npos);
+        return setting.type == Type::String || ((setting.type == Type::Integer || setting.type == Type::Real) && parseNumber(*text, false));
+    }
+    if (setting.type == Type::Colour)
+        return value.data() && Color::unarchiveFromData(*value.data());
+    return setting.type != Type::String && (value.integer() || value.real() || value.boolean());
+}
+
 }
 
 std::span<const KnownSetting> SettingsSchema::all()
@@ -87,6 +102,9 @@ std::optional<std::string> SettingsSchema::check(std::string_view key, const Pro
     const KnownSetting* setting = find(key);
     if (!setting)
         return std::string(key) + " is not a setting of " + kModuleName + "; the saver will not read it";
+    static constexpr const char* kKinds[] = { "a text", "a whole number", "a number", "a boolean", "a colour (write it with -color)" };
+    if (!readableAs(*setting, value))
+        return std::string(key) + " is not " + kKinds[static_cast<int>(setting->type)] + "; the saver will not read it as one";
     if (setting->min > setting->max)
         return std::nullopt;
     const auto number = numberIn(value);

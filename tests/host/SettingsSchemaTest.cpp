@@ -32,7 +32,7 @@ TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgno
     EXPECT_EQ(store.integerForKey(SettingsKey::ImageLimit), 4);
 }
 
-TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
+TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyATypeOrARangeButStillWrites)
 {
     ScopedPreferences preferences;
     struct Row {
@@ -40,7 +40,8 @@ TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyOrARangeButStillWrites)
         bool warns;
     };
     for (const Row& row : std::vector<Row> { { { "Imagelimit", "-int", "5" }, true }, { { "ImageLimit", "-int", "-3" }, true },
-             { { "ImageLimit", "32" }, false } }) {
+             { { "ImageLimit", "32" }, false }, { { "BackColor", "#202030" }, true }, { { "Source", "folder" }, true },
+             { { "BackColor", "-color", "#202030" }, false }, { { "SubDirs", "no" }, false } }) {
         std::vector<std::string> arguments { "write", kModuleName };
         arguments.insert(arguments.end(), row.words.begin(), row.words.end());
         const auto outcome = runDefaults(arguments);
