@@ -154,6 +154,9 @@ PropertyDictionary SettingsSchema::argumentDomain(const std::vector<std::pair<st
                      << (setting ? kTypeNames[static_cast<int>(setting->type)] : "setting") << '\n';
             continue;
         }
+        // Taken as given, like a stored value out of range, but not without a word.
+        if (auto warning = check(key, *value))
+            warnings << "skyvanes: warning: " << *warning << '\n';
         domain.insert_or_assign(key, *value);
     }
     return domain;

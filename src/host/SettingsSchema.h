@@ -33,7 +33,8 @@ public:
     static std::optional<std::string> check(std::string_view key, const PropertyValue& value);
 
     // The argument domain for the settings given on the command line; a key whose
-    // text is not of its type is left out with a warning on warnings.
+    // text is not of its type is left out with a warning on warnings, a value outside
+    // the sheet's range is kept with one.
     static PropertyDictionary argumentDomain(const std::vector<std::pair<std::string, std::string>>& arguments,
         std::ostream& warnings);
 

@@ -15,12 +15,14 @@ TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgno
     ASSERT_TRUE(store.setInteger(1, SettingsKey::ImageStyle));
     std::ostringstream warnings;
     store.setArgumentDomain(SettingsSchema::argumentDomain(
-        { { "ImageLimit", "16" }, { "BackColor", "#202030" }, { "SubDirs", "NO" }, { "ImageStyle", "one" } }, warnings));
+        { { "ImageLimit", "16" }, { "BackColor", "#202030" }, { "SubDirs", "NO" }, { "ImageStyle", "one" }, { "Detail", "9" } }, warnings));
     EXPECT_EQ(store.integerForKey(SettingsKey::ImageLimit), 16);
     EXPECT_EQ(store.colorForKey(SettingsKey::BackColor)->toHex(), "#202030FF");
     EXPECT_FALSE(store.boolForKey(SettingsKey::SubDirs));
     EXPECT_EQ(store.integerForKey(SettingsKey::ImageStyle), 1) << "the malformed argument must not hide the stored value";
-    EXPECT_EQ(warnings.str(), "skyvanes: ignoring -ImageStyle one: not a whole number\n");
+    EXPECT_EQ(store.integerForKey(SettingsKey::Detail), 9);
+    EXPECT_EQ(warnings.str(), "skyvanes: ignoring -ImageStyle one: not a whole number\n"
+                              "skyvanes: warning: Detail is outside 0 to 5, the range the settings offer\n");
     // A write during the run still goes to the file, the argument still wins, and
     // nothing of the arguments reaches the file.
     ASSERT_TRUE(store.setInteger(4, SettingsKey::ImageLimit));
