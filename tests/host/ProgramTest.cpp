@@ -116,6 +116,16 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
 }
 
+TEST(Program, FullscreenCoversEveryScreen)
+{
+    auto server = XServer::start(320, 240, 2);
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#10C080" }, displayEnvironment(preferences, *server));
+    for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(server->connection())); screens.rem; xcb_screen_next(&screens))
+        EXPECT_TRUE(server->shows(screens.data->root, [](std::uint32_t rgb) { return rgb == 0x10C080; }, 10000, 300, 220)) << screens.index;
+}
+
 TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
 {
     ScopedPreferences preferences;

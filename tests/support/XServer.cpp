@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
-std::unique_ptr<XServer> XServer::start(int width, int height)
+std::unique_ptr<XServer> XServer::start(int width, int height, int screens)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -23,8 +23,15 @@ std::unique_ptr<XServer> XServer::start(int width, int height)
     if (pid == 0) {
         ::close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        std::vector<std::string> words { "Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-noreset" };
+        for (int screen = 0; screen < screens; ++screen)
+            words.insert(words.end(), { "-screen", std::to_string(screen), size });
+        std::vector<char*> argv;
+        for (auto& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        ::execvp("Xvfb", argv.data());
         _exit(127);
     }
     ::close(fds[1]);

@@ -22,8 +22,8 @@ inline constexpr auto kPromptExit = std::chrono::milliseconds(500);
 // A private Xvfb server for tests that need a real X display, with a connection to it.
 class XServer {
 public:
-    // Null when Xvfb cannot be started.
-    static std::unique_ptr<XServer> start(int width = 640, int height = 480);
+    // Null when Xvfb cannot be started; each of the screens has the same size.
+    static std::unique_ptr<XServer> start(int width = 640, int height = 480, int screens = 1);
     ~XServer();
 
     const std::string& display() const { return mDisplay; }
