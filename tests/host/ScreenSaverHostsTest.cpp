@@ -107,7 +107,9 @@ TEST_F(ScreenSaverHosts, ThePreviewAndXsecurelockDrawWhereTheyAreTold)
     ProgramRun preview({ (prefix / "libexec/xscreensaver/skyvanes").string(), "--root", "-BackColor", "#10C080", "--window-id", std::to_string(pane) },
         environment);
     EXPECT_TRUE(server->shows(pane, showsTheBackground));
+    const auto sent = std::chrono::steady_clock::now();
     EXPECT_EQ(preview.signalAndWait(SIGTERM, 5000), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit) << "the dialog stops its preview with SIGTERM";
 
     // xsecurelock's multiplexer hands each saver a window in decimal; stopping the
     // lock stops the multiplexer, which stops its savers.
