@@ -171,13 +171,16 @@ TEST(PictureDecoder, WhatTheDecodeHoldsNotTheHeaderDecidesWhetherAPictureLoads)
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(progressive)));
 }
 
-TEST(PictureDecoder, DamagedPngChunkLengthIsRefusedButATruncatedPngIsShown)
+TEST(PictureDecoder, APngWhoseChunksDoNotReachItsEndIsRefusedBeforeItIsRead)
 {
     const std::string png = encode(quadrantPicture(8, 8), "png");
     // A text chunk after the header claiming two gigabytes the file does not have.
     const std::string text = std::string("\x7F\xFF\xFF\x00", 4) + "tEXtComment" + std::string(20, 'x');
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, 33) + text + png.substr(33))));
-    EXPECT_TRUE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.rfind("IEND") - 10))));
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.rfind("IEND") - 10)))) << "cut in its image data";
+    EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.size() - 12)))) << "no end chunk";
+    const auto whole = QtImageDecoder().imageWithData(bytesOf(png + "bytes after the end"));
+    EXPECT_TRUE(whole && whole->capture());
 }
 
 }

@@ -20,23 +20,16 @@ bool pngChunksFitIn(QIODevice& device)
         return true;
     const qint64 size = device.size();
     qint64 position = kSignatureLength;
-    bool fits = true;
-    while (position + 8 <= size) {
+    bool ended = false;
+    while (!ended && position + 8 <= size) {
         unsigned char header[8];
-        if (!device.seek(position) || device.read(reinterpret_cast<char*>(header), 8) != 8) {
-            fits = false;
+        if (!device.seek(position) || device.read(reinterpret_cast<char*>(header), 8) != 8)
             break;
-        }
         const auto length = static_cast<qint64>(readBigEndian(header, 4));
-        const bool imageData = header[4] == 'I' && header[5] == 'D' && header[6] == 'A' && header[7] == 'T';
-        if (position + kChunkOverhead + length > size) {
-            // Image data is streamed, so a file cut short in it still shows what it has.
-            fits = imageData;
+        if (position + kChunkOverhead + length > size)
             break;
-        }
         position += kChunkOverhead + length;
-        if (header[4] == 'I' && header[5] == 'E' && header[6] == 'N' && header[7] == 'D')
-            break;
+        ended = header[4] == 'I' && header[5] == 'E' && header[6] == 'N' && header[7] == 'D';
     }
-    return device.seek(0) && fits;
+    return device.seek(0) && ended;
 }
