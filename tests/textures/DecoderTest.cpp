@@ -179,7 +179,8 @@ TEST(PictureDecoder, APngWhoseChunksDoNotReachItsEndIsRefusedBeforeItIsRead)
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, 33) + text + png.substr(33))));
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.rfind("IEND") - 10)))) << "cut in its image data";
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(png.substr(0, png.size() - 12)))) << "no end chunk";
-    const auto whole = QtImageDecoder().imageWithData(bytesOf(png + "bytes after the end"));
+    const std::string followed = png + "bytes after the end";
+    const auto whole = QtImageDecoder().imageWithData(bytesOf(followed));
     EXPECT_TRUE(whole && whole->capture());
 }
 
