@@ -5,11 +5,7 @@
 #include "platform/ImageDecoder.h"
 #include "textures/ArtworkCacheFile.h"
 
-#include <atomic>
-#include <chrono>
 #include <condition_variable>
-#include <cstdint>
-#include <malloc.h>
 #include <mutex>
 
 namespace {
@@ -20,19 +16,6 @@ struct OpenPicture {
     std::optional<ArtworkCacheFile> file;
     std::unique_ptr<Image> image;
 };
-
-// A decode's buffers are freed on a thread that ends with it, and malloc keeps the
-// freed pages of every thread's arena: over a long run the saver's resident size crept
-// up with no more bytes in use. Trimming after each decode made back-to-back decodes
-// fault their buffers in afresh, so it is done at most once a second.
-void handFreedPagesBack()
-{
-    static std::atomic<std::int64_t> sLastTrim { 0 };
-    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
-    std::int64_t last = sLastTrim.load();
-    if (now - last >= 1000 && sLastTrim.compare_exchange_strong(last, now))
-        ::malloc_trim(0);
-}
 
 struct Decode {
     std::mutex mutex;
@@ -50,7 +33,6 @@ std::optional<FittedPicture> fitWithinTimeLimit(std::shared_ptr<OpenPicture> ope
     auto decode = std::make_shared<Decode>();
     BackgroundWorkers::runAtOnce([open, decode, maximumEdge] {
         auto picture = fitPicture(*open->image, maximumEdge);
-        handFreedPagesBack();
         {
             std::lock_guard lock(decode->mutex);
             decode->picture = std::move(picture);
