@@ -62,7 +62,8 @@ bool DisplayCheck::displayReachable()
     const char* platform = nonEmpty("QT_QPA_PLATFORM");
     if (platform && std::strncmp(platform, "xcb", 3) != 0)
         return true;
-    const std::string wayland = platform || !nonEmpty("WAYLAND_DISPLAY") ? "" : nonEmpty("WAYLAND_DISPLAY");
+    const char* waylandName = platform ? nullptr : nonEmpty("WAYLAND_DISPLAY");
+    const std::string wayland = waylandName ? waylandName : "";
     if (!wayland.empty() && waylandUsable(wayland))
         return true;
     // Qt takes a WAYLAND_DISPLAY that is set at all for a Wayland session, even an

@@ -84,12 +84,14 @@ bool QtImage::readHeader()
     newReader();
     if (!mReader->canRead())
         return false;
-    if (mReader->format() == "png" && !pngChunksFitIn(*mDevice))
-        return false;
-    if (mReader->format() == "jpeg")
-        mJpeg = readJpegFrame(*mDevice);
-    if (mReader->format() == "png")
+    const QByteArray format = mReader->format();
+    if (format == "png") {
+        if (!pngChunksFitIn(*mDevice))
+            return false;
         mPngScaledByRow = pngScaledByRow(*mDevice);
+    } else if (format == "jpeg") {
+        mJpeg = readJpegFrame(*mDevice);
+    }
     QSize stored = mReader->size();
     if (!stored.isValid()) {
         // This reader cannot tell the size without decoding; the allocation limit
