@@ -4,15 +4,15 @@
 // The picture folder of the soak benchmark: readable JPEG and PNG pictures of varied
 // sizes, and files that look like pictures but are not, written into a folder.
 
+#include "FlatPng.h"
+
 #include <QByteArray>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
 #include <QLibraryInfo>
 #include <sys/stat.h>
-#include <zlib.h>
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -62,50 +62,11 @@ inline std::string randomPicture(Draw& draw)
     return encodedPicture(draw, between(draw, 8, 512), between(draw, 8, 512), jpeg ? "JPEG" : "PNG");
 }
 
-inline void appendBigEndian(std::string& out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<char>((value >> shift) & 255));
-}
-
-inline void appendChunk(std::string& out, const char* type, const std::string& data)
-{
-    appendBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    const std::string typed = type + data;
-    out += typed;
-    appendBigEndian(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
-}
-
 // A valid one-bit grey PNG of side x side, all zeros: a few hundred kilobytes that
 // would take side^2 pixels to decode.
 inline std::string pngBomb(std::uint32_t side)
 {
-    std::string header;
-    appendBigEndian(header, side);
-    appendBigEndian(header, side);
-    header += std::string("\x01\x00\x00\x00\x00", 5);
-    const std::vector<Bytef> row((side + 7) / 8 + 1, 0);
-    z_stream stream {};
-    deflateInit(&stream, 9);
-    std::string data;
-    std::array<Bytef, 1 << 16> out {};
-    for (std::uint32_t y = 0; y <= side; ++y) {
-        stream.next_in = const_cast<Bytef*>(row.data());
-        stream.avail_in = y < side ? static_cast<uInt>(row.size()) : 0;
-        const int flush = y < side ? Z_NO_FLUSH : Z_FINISH;
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            data.append(reinterpret_cast<const char*>(out.data()), out.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    appendChunk(png, "IHDR", header);
-    appendChunk(png, "IDAT", data);
-    appendChunk(png, "IEND", "");
-    return png;
+    return bench::flatPng(side, side, 1, 0, 1);
 }
 
 // A baseline JPEG whose frame header claims side x side; the scan is cut short.
@@ -126,14 +87,10 @@ inline std::string jpegBomb(Draw& draw, std::uint16_t side)
 // headerLength + 8 gives the picture's offset past the header.
 inline std::string artworkFile(std::uint32_t headerLength, std::uint32_t offset, const std::string& picture, std::size_t headerBytes)
 {
-    std::string file;
-    appendBigEndian(file, headerLength);
+    std::string file = bench::bigEndianWord(headerLength, 4);
     file.resize(std::max<std::size_t>(headerBytes, 4), '\0');
-    if (file.size() >= std::size_t { headerLength } + 12) {
-        std::string word;
-        appendBigEndian(word, offset);
-        file.replace(headerLength + 8, 4, word);
-    }
+    if (file.size() >= std::size_t { headerLength } + 12)
+        file.replace(headerLength + 8, 4, bench::bigEndianWord(offset, 4));
     return file + picture;
 }
 

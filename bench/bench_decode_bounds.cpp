@@ -4,6 +4,7 @@
 // texture would be, in a process of its own so that its peak memory is its own.
 // Prints a Markdown table: time, peak memory above the process's start, outcome.
 //   usage: bench_decode_bounds [--pictures DIR]   (default /tmp/skyvanes-bench-bounds)
+#include "FlatPng.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "textures/PictureFile.h"
 
@@ -19,49 +20,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string word(std::uint32_t value, int bytes)
-{
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string pngChunk(const std::string& type, const std::string& data)
-{
-    const std::string body = type + data;
-    return word(static_cast<std::uint32_t>(data.size()), 4) + body
-        + word(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))), 4);
-}
-
-// A PNG of one flat colour, deflated row by row so that making it never holds the picture.
-std::string flatPng(std::uint32_t width, std::uint32_t height, int colourType, int samples)
-{
-    z_stream stream {};
-    deflateInit(&stream, 9);
-    const std::string row(1 + static_cast<std::size_t>(width) * samples, '\0');
-    std::string compressed;
-    std::vector<unsigned char> out(1 << 16);
-    for (std::uint32_t y = 0; y <= height; ++y) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.data()));
-        stream.avail_in = y < height ? static_cast<uInt>(row.size()) : 0;
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, y < height ? Z_NO_FLUSH : Z_FINISH);
-            compressed.append(reinterpret_cast<char*>(out.data()), out.size() - stream.avail_out);
-        } while (stream.avail_out == 0);
-    }
-    deflateEnd(&stream);
-    const std::string header = word(width, 4) + word(height, 4) + static_cast<char>(8) + static_cast<char>(colourType) + std::string(3, '\0');
-    return "\x89PNG\r\n\x1A\n" + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) + pngChunk("IEND", "");
-}
+using bench::bigEndianWord;
+using bench::flatPng;
 
 // A GIF whose one frame covers width x height but whose data stops at once: the reader
 // fills the picture all the same.
@@ -77,10 +42,10 @@ std::string flatJpeg(std::uint16_t width, std::uint16_t height)
 {
     const std::string counts = std::string(1, '\1') + std::string(15, '\0');
     std::string jpeg = "\xFF\xD8";
-    jpeg += "\xFF\xDB" + word(67, 2) + std::string(1, '\0') + std::string(64, '\1');
-    jpeg += "\xFF\xC0" + word(11, 2) + "\x08" + word(height, 2) + word(width, 2) + std::string("\x01\x01\x11\x00", 4);
-    jpeg += "\xFF\xC4" + word(38, 2) + std::string(1, '\0') + counts + std::string(1, '\0') + "\x10" + counts + std::string(1, '\0');
-    jpeg += "\xFF\xDA" + word(8, 2) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
+    jpeg += "\xFF\xDB" + bigEndianWord(67, 2) + std::string(1, '\0') + std::string(64, '\1');
+    jpeg += "\xFF\xC0" + bigEndianWord(11, 2) + "\x08" + bigEndianWord(height, 2) + bigEndianWord(width, 2) + std::string("\x01\x01\x11\x00", 4);
+    jpeg += "\xFF\xC4" + bigEndianWord(38, 2) + std::string(1, '\0') + counts + std::string(1, '\0') + "\x10" + counts + std::string(1, '\0');
+    jpeg += "\xFF\xDA" + bigEndianWord(8, 2) + std::string("\x01\x01\x00\x00\x3F\x00", 6);
     const std::size_t blocks = static_cast<std::size_t>((width + 7) / 8) * static_cast<std::size_t>((height + 7) / 8);
     return jpeg + std::string((2 * blocks + 7) / 8, '\0') + "\xFF\xD9";
 }
@@ -105,11 +70,11 @@ struct Case {
 };
 
 const Case kCases[] = {
-    { "grey-9000x9000.png", [] { return flatPng(9000, 9000, 0, 1); } },
-    { "grey-9999x9999.png", [] { return flatPng(9999, 9999, 0, 1); } },
-    { "grey-12000x10000.png", [] { return flatPng(12000, 10000, 0, 1); } },
-    { "rgba-9999x9999.png", [] { return flatPng(9999, 9999, 6, 4); } },
-    { "rgb-12000x9000.png", [] { return flatPng(12000, 9000, 2, 3); } },
+    { "grey-9000x9000.png", [] { return flatPng(9000, 9000, 8, 0, 1); } },
+    { "grey-9999x9999.png", [] { return flatPng(9999, 9999, 8, 0, 1); } },
+    { "grey-12000x10000.png", [] { return flatPng(12000, 10000, 8, 0, 1); } },
+    { "rgba-9999x9999.png", [] { return flatPng(9999, 9999, 8, 6, 4); } },
+    { "rgb-12000x9000.png", [] { return flatPng(12000, 9000, 8, 2, 3); } },
     { "10000x10000.gif", [] { return emptyGif(10000, 10000); } },
     { "baseline-12000x9000.jpg", [] { return flatJpeg(12000, 9000); } },
     { "baseline-16320x12240.jpg", [] { return flatJpeg(16320, 12240); } },
