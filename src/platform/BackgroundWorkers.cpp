@@ -30,13 +30,16 @@ std::atomic<int> sRunning { 0 };
 // Malloc keeps the pages a thread's work freed in that thread's arena, and a thread
 // run at once ends with its task: over a long run of decodes the resident size crept
 // up with no more bytes in use. Trimming after every task made back-to-back decodes
-// fault their buffers in afresh, so it is done at most once a second.
+// fault their buffers in afresh, and trimming once a second let what a second of fast
+// decodes freed pile up in between, so it is done at most every tenth of a second.
+constexpr std::int64_t kTrimInterval = 100; // milliseconds
+
 void handFreedPagesBack()
 {
     static std::atomic<std::int64_t> sLastTrim { 0 };
     const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
     std::int64_t last = sLastTrim.load();
-    if (now - last >= 1000 && sLastTrim.compare_exchange_strong(last, now))
+    if (now - last >= kTrimInterval && sLastTrim.compare_exchange_strong(last, now))
         ::malloc_trim(0);
 }
 

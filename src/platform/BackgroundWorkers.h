@@ -12,7 +12,7 @@ public:
     static void post(std::function<void()> task);
     // Runs the task at once on a thread of its own at the caller's priority, for work
     // the caller waits for but must be able to stop waiting for. The memory the task
-    // freed goes back to the system after it, at most once a second.
+    // freed goes back to the system after it, at most every tenth of a second.
     static void runAtOnce(std::function<void()> task);
     // True while a task runs.
     static bool busy();
