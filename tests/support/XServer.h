@@ -11,8 +11,9 @@
 
 struct xcb_connection_t;
 
-// How soon a saver told to stop must be gone; a sanitized build spends most of a
-// second checking for leaks or races at exit.
+// How soon a saver told to stop must be gone. The tests that time it run alone, so
+// other tests' load does not count against it; bench/saver-exit gives the times. A
+// sanitized build spends most of a second checking for leaks or races at exit.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 inline constexpr auto kPromptExit = std::chrono::milliseconds(3000);
 #else
