@@ -112,6 +112,11 @@ int SaverHost::run(const CommandLine& line, const char* programName, std::shared
         return 1;
     int argc = 1;
     char* argv[] = { const_cast<char*>(programName), nullptr };
+    // A saver started with no session bus (a bare xscreensaver) must not start one: Qt's
+    // accessibility bridge would have libdbus fork dbus-launch, which leaves a bus
+    // daemon behind. The user's own bus, where there is one, is still found.
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:runtime=yes");
     QGuiApplication app(argc, argv);
     app.setApplicationName("skyvanes");
     quitOnSignals(app);

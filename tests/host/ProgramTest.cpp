@@ -116,14 +116,22 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
 }
 
-TEST(Program, FullscreenCoversEveryScreen)
+TEST(Program, FullscreenCoversEveryScreenAndStartsNoSessionBus)
 {
     auto server = XServer::start(320, 240, 2);
     ASSERT_TRUE(server) << "Xvfb is needed";
     ScopedPreferences preferences;
-    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#10C080" }, displayEnvironment(preferences, *server));
+    // With no session bus, as under a bare xscreensaver, the saver must not start one.
+    TemporaryFolder bin;
+    bin.write("dbus-launch", "#!/bin/sh\ntouch \"$0.ran\"\nexit 1\n");
+    std::filesystem::permissions(bin.path() / "dbus-launch", std::filesystem::perms::owner_all);
+    auto environment = displayEnvironment(preferences, *server);
+    environment.insert(environment.end(), { "DBUS_SESSION_BUS_ADDRESS", "PATH=" + bin.path().string() + ":/usr/bin:/bin" });
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#10C080" }, environment);
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(server->connection())); screens.rem; xcb_screen_next(&screens))
         EXPECT_TRUE(server->shows(screens.data->root, [](std::uint32_t rgb) { return rgb == 0x10C080; }, 10000, 300, 220)) << screens.index;
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+    EXPECT_FALSE(std::filesystem::exists(bin.path() / "dbus-launch.ran"));
 }
 
 TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
