@@ -56,6 +56,18 @@ bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
         limit);
 }
 
+// Where each thread of a process that did not end waits, for the failure message.
+std::string threadsOf(pid_t pid)
+{
+    std::string threads;
+    std::error_code error;
+    for (auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::string name = fileContents(task.path() / "comm");
+        threads += name.substr(0, name.find('\n')) + " waits in " + fileContents(task.path() / "wchan") + "\n";
+    }
+    return threads;
+}
+
 }
 
 // The build installed in a folder of its own, and a private X server.
@@ -93,7 +105,7 @@ TEST_F(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
     const pid_t saver = saverProcess(prefix / "bin/skyvanes");
     ASSERT_NE(saver, 0);
     ASSERT_EQ(command("-deactivate"), 0);
-    EXPECT_TRUE(exitsWithin(saver, kPromptExit));
+    EXPECT_TRUE(exitsWithin(saver, kPromptExit)) << threadsOf(saver);
     command("-exit");
 }
 
@@ -123,5 +135,5 @@ TEST_F(ScreenSaverHosts, ThePreviewAndXsecurelockDrawWhereTheyAreTold)
     const pid_t saver = saverProcess(prefix / "bin/skyvanes");
     ASSERT_NE(saver, 0);
     multiplex.signalAndWait(SIGTERM, 5000);
-    EXPECT_TRUE(exitsWithin(saver, kPromptExit));
+    EXPECT_TRUE(exitsWithin(saver, kPromptExit)) << threadsOf(saver);
 }
