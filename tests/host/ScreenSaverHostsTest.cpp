@@ -11,6 +11,7 @@
 #include <csignal>
 #include <fstream>
 #include <pwd.h>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -54,6 +55,17 @@ bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
             return !(stat >> field >> field >> state) || state == "Z";
         },
         limit);
+}
+
+// The process that started pid.
+pid_t parentOf(pid_t pid)
+{
+    const std::string stat = fileContents("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+    std::string state;
+    pid_t parent = 0;
+    fields >> state >> parent;
+    return parent;
 }
 
 // Where each thread of a process that did not end waits, for the failure message.
@@ -104,7 +116,12 @@ TEST_F(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
     EXPECT_TRUE(server->shows(xcb_setup_roots_iterator(xcb_get_setup(server->connection())).data->root, showsTheBackground, 15000));
     const pid_t saver = saverProcess(prefix / "bin/skyvanes");
     ASSERT_NE(saver, 0);
+    // xscreensaver-gfx runs the hack; told to stop, it sends SIGTERM and ends. The time
+    // counts from then: the daemon's own steps before it are not the saver's.
+    const pid_t host = parentOf(saver);
+    ASSERT_GT(host, 1);
     ASSERT_EQ(command("-deactivate"), 0);
+    EXPECT_TRUE(exitsWithin(host, std::chrono::seconds(10)));
     EXPECT_TRUE(exitsWithin(saver, kPromptExit)) << threadsOf(saver);
     command("-exit");
 }
