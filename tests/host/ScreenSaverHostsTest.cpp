@@ -45,27 +45,24 @@ pid_t saverProcess(const fs::path& program)
     return 0;
 }
 
-// Gone, or a zombie its parent has not reaped yet, within the limit.
-bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
-{
-    return eventually(
-        [pid] {
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string field, state;
-            return !(stat >> field >> field >> state) || state == "Z";
-        },
-        limit);
-}
+struct ProcessState {
+    char state = 0; // none once the process is gone
+    pid_t parent = 0;
+};
 
-// The process that started pid.
-pid_t parentOf(pid_t pid)
+ProcessState stateOf(pid_t pid)
 {
     const std::string stat = fileContents("/proc/" + std::to_string(pid) + "/stat");
     std::istringstream fields(stat.substr(stat.rfind(')') + 1));
-    std::string state;
-    pid_t parent = 0;
-    fields >> state >> parent;
-    return parent;
+    ProcessState process;
+    fields >> process.state >> process.parent;
+    return process;
+}
+
+// Gone, or a zombie its parent has not reaped yet, within the limit.
+bool exitsWithin(pid_t pid, std::chrono::milliseconds limit)
+{
+    return eventually([pid] { const char state = stateOf(pid).state; return state == 0 || state == 'Z'; }, limit);
 }
 
 // Where each thread of a process that did not end waits, for the failure message.
@@ -118,7 +115,7 @@ TEST_F(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
     ASSERT_NE(saver, 0);
     // xscreensaver-gfx runs the hack; told to stop, it sends SIGTERM and ends. The time
     // counts from then: the daemon's own steps before it are not the saver's.
-    const pid_t host = parentOf(saver);
+    const pid_t host = stateOf(saver).parent;
     ASSERT_GT(host, 1);
     ASSERT_EQ(command("-deactivate"), 0);
     EXPECT_TRUE(exitsWithin(host, std::chrono::seconds(10)));
