@@ -64,7 +64,7 @@ void writeAlbumFile(const std::filesystem::path& file)
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path folder = argc > 1 ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-album";
+    const std::filesystem::path folder = argc > 1 && *argv[1] ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-album";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     std::filesystem::create_directories(folder / "config");
     const auto library = folder / "Library";

@@ -43,7 +43,7 @@ void makeTree(const std::filesystem::path& root)
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path folder = argc > 1 ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-paths";
+    const std::filesystem::path folder = argc > 1 && *argv[1] ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-paths";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     std::filesystem::remove_all(folder);
     const auto root = folder / "Pictures";

@@ -95,7 +95,7 @@ void measureLatency(const std::filesystem::path& root, const std::filesystem::pa
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path folder = argc > 1 ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-search";
+    const std::filesystem::path folder = argc > 1 && *argv[1] ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-search";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
     const auto root = folder / "Pictures";
     // A tree left by an earlier run with --keep is used again (for profiling).
