@@ -69,7 +69,8 @@ std::uint32_t XServer::createWindow(int width, int height)
     xcb_create_window(mConnection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, static_cast<std::uint16_t>(width),
         static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
     xcb_map_window(mConnection, window);
-    xcb_flush(mConnection);
+    // A round trip, not a flush: the window exists for every client once this returns.
+    std::free(xcb_get_input_focus_reply(mConnection, xcb_get_input_focus(mConnection), nullptr));
     return window;
 }
 
