@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <dlfcn.h>
-#include <xcb/xcb.h>
 // Last: Xlib's macros (None, Status) would rename what the headers above declare.
 #include <X11/Xlib.h>
 
@@ -28,8 +26,7 @@ TEST(DeadWindowGeometry, TheSizeOfADestroyedWindowIsEmptyNotWhatWasLeftOnTheStac
 
     const auto window = server->createWindow(320, 240);
     EXPECT_EQ(size(window), std::tuple(true, 320u, 240u));
-    xcb_destroy_window(server->connection(), window);
-    std::free(xcb_get_input_focus_reply(server->connection(), xcb_get_input_focus(server->connection()), nullptr));
+    server->destroyWindow(window);
     EXPECT_EQ(size(window), std::tuple(false, 0u, 0u));
 
     ::XSetErrorHandler(previousHandler);

@@ -59,8 +59,7 @@ TEST(Program, AForeignWindowDestroyedWhileDrawingEndsTheRunPromptly)
         const auto window = server->createWindow(500, 300);
         ProgramRun saver({ SKYVANES_BINARY, "-window-id", std::to_string(window) }, displayEnvironment(preferences, *server));
         ASSERT_TRUE(server->shows(window, [](std::uint32_t rgb) { return rgb == 0xC03010; }));
-        xcb_destroy_window(server->connection(), window);
-        xcb_flush(server->connection());
+        server->destroyWindow(window);
         const auto destroyed = std::chrono::steady_clock::now();
         EXPECT_EQ(saver.wait(5000), 0) << attempt;
         EXPECT_LT(std::chrono::steady_clock::now() - destroyed, kPromptExit) << attempt;

@@ -69,9 +69,20 @@ std::uint32_t XServer::createWindow(int width, int height)
     xcb_create_window(mConnection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, static_cast<std::uint16_t>(width),
         static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
     xcb_map_window(mConnection, window);
-    // A round trip, not a flush: the window exists for every client once this returns.
-    std::free(xcb_get_input_focus_reply(mConnection, xcb_get_input_focus(mConnection), nullptr));
+    roundTrip();
     return window;
+}
+
+void XServer::destroyWindow(std::uint32_t window)
+{
+    xcb_destroy_window(mConnection, window);
+    roundTrip();
+}
+
+// Not just a flush: what was sent is done for every client once this returns.
+void XServer::roundTrip()
+{
+    std::free(xcb_get_input_focus_reply(mConnection, xcb_get_input_focus(mConnection), nullptr));
 }
 
 void XServer::resizeWindow(std::uint32_t window, int width, int height)

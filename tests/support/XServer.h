@@ -32,6 +32,8 @@ public:
 
     // A mapped top-level window, as a screen saver host would make.
     std::uint32_t createWindow(int width, int height);
+    // Destroys a window, as a host does when it stops its saver.
+    void destroyWindow(std::uint32_t window);
     // Gives a window a new size, as a host does when its screen changes.
     void resizeWindow(std::uint32_t window, int width, int height);
     // The children of a window.
@@ -47,6 +49,7 @@ public:
     bool shows(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int timeoutMs = 10000, int x = 5, int y = 5);
 
 private:
+    void roundTrip();
     bool showsNow(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int x, int y);
     XServer() = default;
     int mPid { -1 };

@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""What the benchmark scripts share: a private Xvfb and a folder of large photos."""
+"""What the benchmark scripts share: a private Xvfb, a folder of large photos, percentiles."""
+import math
 import os
 import random
 import re
@@ -53,3 +54,9 @@ def start_xvfb(size, log_file):
     if not number:
         sys.exit(f"{os.path.basename(sys.argv[0])}: Xvfb did not start; see {log_file}")
     return server, ":" + number
+
+
+def percentile(values, share):
+    """The value share of the way up the sorted values (nearest rank); NaN for none."""
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(share * len(ordered)) - 1)] if ordered else float("nan")
