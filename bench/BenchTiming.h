@@ -17,7 +17,10 @@ inline double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-enum class WarmUp { No, Once };
+enum class WarmUp {
+    No,
+    Once
+};
 
 // The median wall-clock seconds of runs calls of work (runs at least 1); with
 // WarmUp::Once, one untimed call first fills the caches a repeated use would find full.

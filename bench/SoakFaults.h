@@ -16,7 +16,16 @@
 
 namespace soak {
 
-enum class Fault { Delete, Replace, Rewrite, Break, Lock, Unlock, Settings, Fifo };
+enum class Fault {
+    Delete,
+    Replace,
+    Rewrite,
+    Break,
+    Lock,
+    Unlock,
+    Settings,
+    Fifo
+};
 constexpr std::array kFaultNames { "deleted", "replaced", "rewritten in place", "broken in place", "made unreadable (000)",
     "made readable again", "settings rewritten", "replaced by a FIFO" };
 

@@ -6,8 +6,8 @@
 
 #include "FlatPng.h"
 
-#include <QByteArray>
 #include <QBuffer>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QImage>
 #include <QLibraryInfo>

@@ -59,7 +59,6 @@ void writeAlbumFile(const std::filesystem::path& file)
     out << "\t</dict>\n\t<key>List of Rolls</key>\n\t<array>\n\t</array>\n</dict>\n</plist>\n";
 }
 
-
 }
 
 int main(int argc, char** argv)
@@ -81,17 +80,21 @@ int main(int argc, char** argv)
     defaults.setObject(PropertyValue("Album 250"), SettingsKey::Album);
 
     std::size_t count = 0;
-    const double ours = medianSeconds(runs, [&] { count = ImagePathList::loadImagePaths({}).size(); }, WarmUp::No);
+    const double ours = medianSeconds(
+        runs, [&] { count = ImagePathList::loadImagePaths({}).size(); }, WarmUp::No);
     std::printf("loadImagePaths (album of %zu pictures): median %.3f s over %d runs, peak resident %.0f MB\n", count, ours, runs, peakResidentMB());
 
-    const double libplist = medianSeconds(std::min(runs, 3), [&] { (void)PropertyList::readFile(file.string()); }, WarmUp::No);
+    const double libplist = medianSeconds(
+        std::min(runs, 3), [&] { (void)PropertyList::readFile(file.string()); }, WarmUp::No);
     std::printf("PropertyList::readFile (libplist, whole tree): median %.3f s, peak resident so far %.0f MB\n", libplist, peakResidentMB());
 
     const std::string python = "python3 -c 'import plistlib,sys; plistlib.load(open(sys.argv[1],\"rb\"))' '" + file.string() + "'";
-    const double plistlib = medianSeconds(std::min(runs, 3), [&] {
-        if (std::system(python.c_str()) != 0)
-            std::fprintf(stderr, "python3 failed\n");
-    }, WarmUp::No);
+    const double plistlib = medianSeconds(
+        std::min(runs, 3), [&] {
+            if (std::system(python.c_str()) != 0)
+                std::fprintf(stderr, "python3 failed\n");
+        },
+        WarmUp::No);
     std::printf("python3 plistlib.load: median %.3f s (including interpreter start)\n", plistlib);
     std::filesystem::remove_all(folder);
     return 0;

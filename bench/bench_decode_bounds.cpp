@@ -98,9 +98,11 @@ void measure(const fs::path& file)
     std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
     const long start = statusKilobytes("VmRSS:");
     const auto begin = std::chrono::steady_clock::now();
-    const PictureRead read = readFittedPicture(file.string(), QtImageDecoder(), [] { return 256.0f; }, nullptr);
+    const PictureRead read = readFittedPicture(
+        file.string(), QtImageDecoder(), [] { return 256.0f; }, nullptr);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-    const char* outcome = read.picture ? "loaded" : read.opened ? "given up or undecodable" : "refused at the header";
+    const char* outcome = read.picture ? "loaded" : read.opened ? "given up or undecodable"
+                                                                : "refused at the header";
     std::printf("| %s | %.0f KB | %.0f | %.0f | %s |\n", file.filename().c_str(), static_cast<double>(fs::file_size(file)) / 1024.0, ms,
         static_cast<double>(statusKilobytes("VmHWM:") - start) / 1024.0, outcome);
     std::fflush(stdout);

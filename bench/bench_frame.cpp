@@ -46,7 +46,11 @@ double wallSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-enum class Pictures { Synthetic, ReadAhead, ReadInTheFrame };
+enum class Pictures {
+    Synthetic,
+    ReadAhead,
+    ReadInTheFrame
+};
 
 // A renderer that either makes synthetic textures (no file is read) or reads the real
 // pictures of its list, ahead or in the frame that shows them, and says whether the

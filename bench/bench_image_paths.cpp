@@ -38,7 +38,6 @@ void makeTree(const std::filesystem::path& root)
     }
 }
 
-
 }
 
 int main(int argc, char** argv)
@@ -58,7 +57,8 @@ int main(int argc, char** argv)
 
     const double before = peakResidentMB();
     std::vector<std::string> paths;
-    const double ours = medianSeconds(runs, [&] { paths = ImagePathList::loadImagePaths({}); }, WarmUp::Once);
+    const double ours = medianSeconds(
+        runs, [&] { paths = ImagePathList::loadImagePaths({}); }, WarmUp::Once);
     std::size_t bytes = 0;
     for (const auto& path : paths)
         bytes += sizeof path + path.capacity() + 1;
@@ -66,10 +66,12 @@ int main(int argc, char** argv)
     std::printf("list: %.1f MB of strings; peak resident %.0f MB (%.0f MB before the walks)\n", bytes / 1e6, peakResidentMB(), before);
 
     const std::string find = "find '" + root.string() + "' -type f > /dev/null";
-    const double theirs = medianSeconds(runs, [&] {
-        if (std::system(find.c_str()) != 0)
-            std::fprintf(stderr, "find failed\n");
-    }, WarmUp::Once);
+    const double theirs = medianSeconds(
+        runs, [&] {
+            if (std::system(find.c_str()) != 0)
+                std::fprintf(stderr, "find failed\n");
+        },
+        WarmUp::Once);
     std::printf("find -type f: median %.1f ms; ratio %.2f\n", theirs * 1e3, ours / theirs);
     std::filesystem::remove_all(folder);
     return 0;

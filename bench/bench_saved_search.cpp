@@ -39,7 +39,7 @@ void makeTree(const std::filesystem::path& root)
 
 // The median of runs calls of work after one warm-up; work returns the time its
 // measured part took, so tearing down what it made stays out of the figure.
-template<typename F>
+template <typename F>
 double medianOfMeasured(int runs, F&& work)
 {
     work();

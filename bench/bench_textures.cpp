@@ -359,7 +359,7 @@ int main(int argc, char** argv)
     fs::create_directories(settings);
     ::setenv("XDG_CONFIG_HOME", settings.c_str(), 1);
     ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).setInteger(8, SettingsKey::ImageLimit);
-    Log::setSink([](const std::string&) { });
+    Log::setSink([](const std::string&) {});
 
     auto gl = OffscreenGLSurface::create(1024, 768);
     if (!gl) {

@@ -192,7 +192,8 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
         if (name == "-configure" && arguments.size() > 1)
             return fail("--configure takes no other arguments: the window edits the stored settings");
         if (name == "-help" || name == "-h" || name == "-version" || name == "-configure") {
-            line.mode = name == "-version" ? Mode::Version : name == "-configure" ? Mode::Configure : Mode::Help;
+            line.mode = name == "-version" ? Mode::Version : name == "-configure" ? Mode::Configure
+                                                                                  : Mode::Help;
             return { line, {} };
         }
         const Option* option = findOption(name);

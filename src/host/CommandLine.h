@@ -9,7 +9,18 @@
 
 // What the person asked the program to do.
 struct CommandLine {
-    enum class Mode { Window, Fullscreen, Root, WindowId, Snapshot, List, Defaults, Configure, Help, Version };
+    enum class Mode {
+        Window,
+        Fullscreen,
+        Root,
+        WindowId,
+        Snapshot,
+        List,
+        Defaults,
+        Configure,
+        Help,
+        Version
+    };
 
     Mode mode { Mode::Window };
     bool preview { false };

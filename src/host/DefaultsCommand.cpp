@@ -179,7 +179,8 @@ std::optional<PropertyValue> typedValue(const std::string& type, const std::stri
             return PropertyValue(v->archivedData());
         err << "skyvanes defaults: not a colour (#RRGGBB or #RRGGBBAA): " << text << '\n';
     } else {
-        err << "skyvanes defaults: unknown type " << type << '\n' << kUsage;
+        err << "skyvanes defaults: unknown type " << type << '\n'
+            << kUsage;
     }
     return std::nullopt;
 }
@@ -260,6 +261,7 @@ int DefaultsCommand::run(const std::vector<std::string>& arguments, std::ostream
         return write(rest, err);
     if (verb == "delete")
         return remove(rest, err);
-    err << "skyvanes defaults: unknown command " << verb << '\n' << kUsage;
+    err << "skyvanes defaults: unknown command " << verb << '\n'
+        << kUsage;
     return 2;
 }

@@ -43,7 +43,7 @@ bool waylandUsable(const std::string& name)
             return false;
         path = std::string(runtime) + "/" + path;
     }
-    sockaddr_un address { };
+    sockaddr_un address {};
     if (path.size() >= sizeof address.sun_path)
         return false;
     address.sun_family = AF_UNIX;

@@ -11,7 +11,10 @@
 // real surface and leaves the GL state as it found it.
 class FpsOverlaySurface : public GLSurface {
 public:
-    explicit FpsOverlaySurface(GLSurface& inner) : mInner(inner) { }
+    explicit FpsOverlaySurface(GLSurface& inner)
+        : mInner(inner)
+    {
+    }
 
     // Replaces the text; load is the share of the time spent drawing, 0 to 1.
     void setRate(double framesPerSecond, double load);

@@ -15,9 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <vector>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {

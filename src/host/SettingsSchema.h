@@ -15,7 +15,13 @@
 // settings sheet offers. Used to check what a person writes or passes, never to
 // change what the saver reads.
 struct KnownSetting {
-    enum class Type { String, Integer, Real, Boolean, Colour };
+    enum class Type {
+        String,
+        Integer,
+        Real,
+        Boolean,
+        Colour
+    };
     const char* key;
     Type type;
     // The range the settings sheet allows; min > max when any value goes.

@@ -11,8 +11,8 @@
 #include "platform/FileAttributes.h"
 #include "platform/ScreenSaverDefaults.h"
 #include "platform/SettingsKeys.h"
-#include "platform/qt/QtMimeDatabase.h"
 #include "platform/qt/QtImageDecoder.h"
+#include "platform/qt/QtMimeDatabase.h"
 
 #include <iostream>
 
@@ -21,7 +21,8 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = CommandLine::parse(arguments);
     if (!parsed.commandLine) {
-        std::cerr << "skyvanes: " << parsed.error << "\n\n" << CommandLine::usage();
+        std::cerr << "skyvanes: " << parsed.error << "\n\n"
+                  << CommandLine::usage();
         return 1;
     }
     const CommandLine& line = *parsed.commandLine;

@@ -2,12 +2,12 @@
 #include "platform/BackgroundWorkers.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>

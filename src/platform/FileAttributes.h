@@ -15,7 +15,11 @@
 // One value of a file's metadata: text, a number, or a date (seconds since
 // 1970-01-01 UTC).
 struct QueryValue {
-    enum class Type { Text, Number, Date };
+    enum class Type {
+        Text,
+        Number,
+        Date
+    };
     Type type { Type::Text };
     std::string text;
     double number { 0.0 };

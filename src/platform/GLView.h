@@ -11,7 +11,14 @@
 // view's creator gives it.
 class PixelFormat {
 public:
-    enum Attribute : int { End = 0, DoubleBuffer = 5, ColorSize = 8, AlphaSize = 11, DepthSize = 12, NoRecovery = 72 };
+    enum Attribute : int {
+        End = 0,
+        DoubleBuffer = 5,
+        ColorSize = 8,
+        AlphaSize = 11,
+        DepthSize = 12,
+        NoRecovery = 72
+    };
 
     // The format for a 0-ended attribute list, or nothing when the platform cannot
     // provide it (see setAvailability).
@@ -44,7 +51,11 @@ public:
 // A view that draws with OpenGL into the surface its host gives it.
 class GLView : public View {
 public:
-    GLView(Rect frame, std::optional<PixelFormat> format) : View(frame), mPixelFormat(format) { }
+    GLView(Rect frame, std::optional<PixelFormat> format)
+        : View(frame)
+        , mPixelFormat(format)
+    {
+    }
 
     const std::optional<PixelFormat>& pixelFormat() const { return mPixelFormat; }
 

@@ -166,7 +166,6 @@ plist_t toPlist(const PropertyValue& value)
     return std::visit(Visitor {}, value.storage());
 }
 
-
 // libplist builds and frees its trees recursively and expands every reference of a
 // binary list anew, so a small hostile file can exhaust the stack (deep nesting) or
 // memory and time (a chain of objects each referring twice to the next). The shape

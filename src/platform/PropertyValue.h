@@ -20,16 +20,46 @@ class PropertyValue {
 public:
     using Storage = std::variant<std::string, std::int64_t, double, bool, PropertyData, PropertyArray, PropertyDictionary>;
 
-    PropertyValue() : mValue(std::string()) { }
-    PropertyValue(std::string value) : mValue(std::move(value)) { }
-    PropertyValue(const char* value) : mValue(std::string(value)) { }
-    PropertyValue(std::int64_t value) : mValue(value) { }
-    PropertyValue(int value) : mValue(static_cast<std::int64_t>(value)) { }
-    PropertyValue(double value) : mValue(value) { }
-    PropertyValue(bool value) : mValue(value) { }
-    PropertyValue(PropertyData value) : mValue(std::move(value)) { }
-    PropertyValue(PropertyArray value) : mValue(std::move(value)) { }
-    PropertyValue(PropertyDictionary value) : mValue(std::move(value)) { }
+    PropertyValue()
+        : mValue(std::string())
+    {
+    }
+    PropertyValue(std::string value)
+        : mValue(std::move(value))
+    {
+    }
+    PropertyValue(const char* value)
+        : mValue(std::string(value))
+    {
+    }
+    PropertyValue(std::int64_t value)
+        : mValue(value)
+    {
+    }
+    PropertyValue(int value)
+        : mValue(static_cast<std::int64_t>(value))
+    {
+    }
+    PropertyValue(double value)
+        : mValue(value)
+    {
+    }
+    PropertyValue(bool value)
+        : mValue(value)
+    {
+    }
+    PropertyValue(PropertyData value)
+        : mValue(std::move(value))
+    {
+    }
+    PropertyValue(PropertyArray value)
+        : mValue(std::move(value))
+    {
+    }
+    PropertyValue(PropertyDictionary value)
+        : mValue(std::move(value))
+    {
+    }
 
     // Typed views: a pointer to the value when it has that type, null otherwise.
     const std::string* string() const { return std::get_if<std::string>(&mValue); }

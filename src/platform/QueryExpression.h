@@ -12,11 +12,24 @@
 // &&, || and !. Immutable once parsed, so several threads may evaluate one.
 class QueryExpression {
 public:
-    enum class Operator { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual };
+    enum class Operator {
+        Equal,
+        NotEqual,
+        Less,
+        Greater,
+        LessOrEqual,
+        GreaterOrEqual
+    };
 
     // A relative moment: $time.now(s), today(d), this_week(w), this_month(m), this_year(y).
     struct RelativeTime {
-        enum class Base { Now, Today, ThisWeek, ThisMonth, ThisYear };
+        enum class Base {
+            Now,
+            Today,
+            ThisWeek,
+            ThisMonth,
+            ThisYear
+        };
         Base base { Base::Now };
         long long offset { 0 };
     };
@@ -31,7 +44,15 @@ public:
     };
 
     struct Node {
-        enum class Kind { True, False, Not, And, Or, Compare, InRange };
+        enum class Kind {
+            True,
+            False,
+            Not,
+            And,
+            Or,
+            Compare,
+            InRange
+        };
         Kind kind { Kind::True };
         std::vector<std::unique_ptr<Node>> children;
         std::vector<QueryAttribute> attributes; // several for the any-attribute '*'

@@ -6,14 +6,26 @@ namespace {
 using namespace std::literals;
 
 // The base letters of U+00C0 to U+017F, '\0' where there is none.
-constexpr std::string_view kLatinBase = "AAAAAAACEEEEIIII" "DNOOOOO\0OUUUUY\0s" "aaaaaaaceeeeiiii" "dnooooo\0ouuuuy\0y"
-                                        "AaAaAaCcCcCcCcDd" "DdEeEeEeEeEeGgGg" "GgGgHhHhIiIiIiIi" "IiJjJjKkkLlLlLlL"
-                                        "lLlNnNnNnnNnOoOo" "OoOoRrRrRrSsSsSs" "SsTtTtTtUuUuUuUu" "UuUuWwYyYZzZzZzs"sv;
+constexpr std::string_view kLatinBase = "AAAAAAACEEEEIIII"
+                                        "DNOOOOO\0OUUUUY\0s"
+                                        "aaaaaaaceeeeiiii"
+                                        "dnooooo\0ouuuuy\0y"
+                                        "AaAaAaCcCcCcCcDd"
+                                        "DdEeEeEeEeEeGgGg"
+                                        "GgGgHhHhIiIiIiIi"
+                                        "IiJjJjKkkLlLlLlL"
+                                        "lLlNnNnNnnNnOoOo"
+                                        "OoOoRrRrRrSsSsSs"
+                                        "SsTtTtTtUuUuUuUu"
+                                        "UuUuWwYyYZzZzZzs"sv;
 
 char32_t decode(std::string_view text, std::size_t& at)
 {
     const auto byte = static_cast<unsigned char>(text[at]);
-    int length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
+    int length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2
+        : (byte >> 4) == 0xE                          ? 3
+        : (byte >> 3) == 0x1E                         ? 4
+                                                      : 0;
     if (length == 0 || at + static_cast<std::size_t>(length) > text.size()) {
         ++at;
         return byte;

@@ -8,7 +8,11 @@
 // is animating; it draws nothing of its own.
 class ScreenSaverView : public View {
 public:
-    ScreenSaverView(Rect frame, bool isPreview) : View(frame), mIsPreview(isPreview) { }
+    ScreenSaverView(Rect frame, bool isPreview)
+        : View(frame)
+        , mIsPreview(isPreview)
+    {
+    }
 
     bool isPreview() const { return mIsPreview; }
 

@@ -9,7 +9,10 @@
 // view's own coordinate system: origin (0, 0) and the frame's size, in points.
 class View {
 public:
-    explicit View(Rect frame) : mFrame(frame) { }
+    explicit View(Rect frame)
+        : mFrame(frame)
+    {
+    }
     virtual ~View() = default;
     View(const View&) = delete;
     View& operator=(const View&) = delete;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "platform/GLView.h"
-#include "platform/MetadataQuery.h"
 #include "platform/ImageDecoder.h"
+#include "platform/MetadataQuery.h"
 #include "render/PictureReadAhead.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"

@@ -16,7 +16,12 @@ constexpr auto kInterruptPoll = std::chrono::milliseconds(10);
 }
 
 struct PictureReadAhead::Job {
-    enum class State { Queued, Running, Finished, Dropped };
+    enum class State {
+        Queued,
+        Running,
+        Finished,
+        Dropped
+    };
     std::string path;
     float maximumEdge { 0.0f };
     std::mutex mutex;
@@ -46,7 +51,8 @@ void PictureReadAhead::interruptWaits()
 void PictureReadAhead::run(const std::shared_ptr<Job>& job, const std::shared_ptr<const ImageDecoder>& decoder,
     const std::shared_ptr<FittedPictureCache>& cache)
 {
-    PictureRead read = readFittedPicture(job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get());
+    PictureRead read = readFittedPicture(
+        job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get());
     {
         std::lock_guard lock(job->mutex);
         job->read = std::move(read);

@@ -13,7 +13,11 @@
 
 namespace {
 
-enum class Kind { File, Folder, Other };
+enum class Kind {
+    File,
+    Folder,
+    Other
+};
 
 struct Entry {
     std::string name;

@@ -9,7 +9,6 @@
 
 #include <sys/stat.h>
 
-
 namespace {
 
 constexpr std::string_view kSavedSearchExtension = "savedSearch";

@@ -10,7 +10,11 @@
 namespace {
 
 struct Frame {
-    enum class Type { Plist, Array, Dict };
+    enum class Type {
+        Plist,
+        Array,
+        Dict
+    };
     explicit Frame(Type frameType, bool discardValues = false)
         : type(frameType)
         , discard(discardValues)

@@ -17,10 +17,17 @@ public:
         bool empty { false };
     };
 
-    enum class Next { Tag, End, Malformed };
+    enum class Next {
+        Tag,
+        End,
+        Malformed
+    };
 
     // The document is viewed, not copied: it must outlive the tokenizer.
-    explicit PlistXMLTokenizer(std::string_view document) : mText(document) { }
+    explicit PlistXMLTokenizer(std::string_view document)
+        : mText(document)
+    {
+    }
 
     // Skips white space, comments, processing instructions and the document type:
     // Tag when an element tag starts here, End at the end of the document,

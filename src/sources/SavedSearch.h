@@ -16,7 +16,12 @@
 class SavedSearch {
 public:
     // Why a saved search gives no query.
-    enum class Failure { None, Unreadable, NoRawQuery, Refused };
+    enum class Failure {
+        None,
+        Unreadable,
+        NoRawQuery,
+        Refused
+    };
 
     // The root "RawQuery" string, when there is one.
     std::optional<std::string> rawQuery;

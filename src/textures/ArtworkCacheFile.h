@@ -28,6 +28,9 @@ public:
     }
 
 private:
-    explicit ArtworkCacheFile(std::string bytes) : mBytes(std::move(bytes)) { }
+    explicit ArtworkCacheFile(std::string bytes)
+        : mBytes(std::move(bytes))
+    {
+    }
     std::string mBytes;
 };

@@ -32,7 +32,10 @@ struct FileStamp {
 class FittedPictureCache {
 public:
     static constexpr std::size_t kDefaultByteLimit = std::size_t { 64 } << 20;
-    explicit FittedPictureCache(std::size_t byteLimit = kDefaultByteLimit) : mByteLimit(byteLimit) { }
+    explicit FittedPictureCache(std::size_t byteLimit = kDefaultByteLimit)
+        : mByteLimit(byteLimit)
+    {
+    }
 
     std::shared_ptr<const FittedPicture> find(const std::string& path, const FileStamp& stamp, float maximumEdge);
     void insert(const std::string& path, const FileStamp& stamp, float maximumEdge, std::shared_ptr<const FittedPicture> picture);

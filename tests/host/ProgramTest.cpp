@@ -108,7 +108,8 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     ASSERT_TRUE(server->shows(window, [](std::uint32_t rgb) { return rgb == 0; }));
     server->resizeWindow(window, 800, 480);
     // Beyond the old size only pictures placed and projected for the new one can land.
-    EXPECT_TRUE(server->shows(window, [](std::uint32_t rgb) { return (rgb >> 16) > 0x40 && (rgb & 0xFFFF) < 0x1010; }, 10000, 600, 100));
+    EXPECT_TRUE(server->shows(
+        window, [](std::uint32_t rgb) { return (rgb >> 16) > 0x40 && (rgb & 0xFFFF) < 0x1010; }, 10000, 600, 100));
 
     const auto sent = std::chrono::steady_clock::now();
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
@@ -128,7 +129,9 @@ TEST(Program, FullscreenCoversEveryScreenAndStartsNoSessionBus)
     environment.insert(environment.end(), { "DBUS_SESSION_BUS_ADDRESS", "PATH=" + bin.path().string() + ":/usr/bin:/bin" });
     ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#10C080" }, environment);
     for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(server->connection())); screens.rem; xcb_screen_next(&screens))
-        EXPECT_TRUE(server->shows(screens.data->root, [](std::uint32_t rgb) { return rgb == 0x10C080; }, 10000, 300, 220)) << screens.index;
+        EXPECT_TRUE(server->shows(
+            screens.data->root, [](std::uint32_t rgb) { return rgb == 0x10C080; }, 10000, 300, 220))
+            << screens.index;
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
     EXPECT_FALSE(std::filesystem::exists(bin.path() / "dbus-launch.ran"));
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/MetadataQuery.h"
 #include "FakeMimeDatabase.h"
 #include "TestSupport.h"
-#include "platform/MetadataQuery.h"
 #include "platform/QueryScopes.h"
 #include "platform/qt/QtMimeDatabase.h"
 

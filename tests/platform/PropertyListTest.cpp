@@ -85,7 +85,8 @@ TEST(PropertyList, ANulCharacterIsRefusedRatherThanAbortingTheProgram)
         return bytes;
     };
     const auto fine = parseText(withKey('a'));
-    ASSERT_TRUE(fine && fine->find("\xC3\xA9" "a"));
+    ASSERT_TRUE(fine && fine->find("\xC3\xA9"
+                                   "a"));
     EXPECT_FALSE(parseText(withKey('\0')));
     EXPECT_FALSE(parseText(std::string("<plist><dict><key>k</key><string>a\0b</string></dict></plist>", 60)));
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/QueryExpression.h"
 #include "FakeMimeDatabase.h"
 #include "TestSupport.h"
-#include "platform/QueryExpression.h"
 #include "platform/QueryTime.h"
 
 #include <gtest/gtest.h>

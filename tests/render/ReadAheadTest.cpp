@@ -21,7 +21,10 @@ constexpr int kW = 64, kH = 40;
 class ListRenderer : public LumivelGL {
 public:
     ListRenderer(std::vector<std::string> paths, std::shared_ptr<const FakeImageDecoder> decoder, bool readsAhead)
-        : LumivelGL(Rect { {}, { kW, kH } }, false), mPaths(std::move(paths)), mDecoder(decoder), mReadsAhead(readsAhead)
+        : LumivelGL(Rect { {}, { kW, kH } }, false)
+        , mPaths(std::move(paths))
+        , mDecoder(decoder)
+        , mReadsAhead(readsAhead)
     {
         setImageDecoder(std::move(decoder));
     }
@@ -145,10 +148,12 @@ TEST(PictureFile, ADecodeThatOutlastsItsTimeIsGivenUpAndGivesNoPicture)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     };
     const auto start = std::chrono::steady_clock::now();
-    const PictureRead read = readFittedPicture(path, decoder, [] { return 256.0f; }, nullptr);
+    const PictureRead read = readFittedPicture(
+        path, decoder, [] { return 256.0f; }, nullptr);
     const auto waited = std::chrono::steady_clock::now() - start;
     // The given-up decode still holds its thread; the next picture must not wait on it.
-    const PictureRead next = readFittedPicture(quick, decoder, [] { return 256.0f; }, nullptr);
+    const PictureRead next = readFittedPicture(
+        quick, decoder, [] { return 256.0f; }, nullptr);
     const auto waitedForNext = std::chrono::steady_clock::now() - start - waited;
     release = true;
     EXPECT_TRUE(read.opened && !read.picture);

@@ -2,9 +2,9 @@
 #include "TestSupport.h"
 #include "Version.h"
 #include "platform/ScreenSaverDefaults.h"
+#include "platform/SettingsKeys.h"
 #include "platform/Window.h"
 #include "platform/qt/QtApplication.h"
-#include "platform/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <QApplication>

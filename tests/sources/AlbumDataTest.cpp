@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "sources/AlbumData.h"
 #include "TestSupport.h"
 #include "platform/PropertyList.h"
 #include "saver/SkyvanesView.h"
-#include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 #include "sources/PlistXMLReader.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "sources/ImagePathList.h"
 #include "TestSupport.h"
 #include "saver/SkyvanesView.h"
 #include "sources/FolderWalk.h"
-#include "sources/ImagePathList.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,10 @@ protected:
             mTree.write(name, "x");
     }
     void useFolder(const std::string& folder) { moduleSettings().setObject(PropertyValue(folder), SettingsKey::ImageDir); }
-    Paths load() { return ImagePathList::loadImagePaths([](const std::string&) { ADD_FAILURE() << "not a saved search"; }); }
+    Paths load()
+    {
+        return ImagePathList::loadImagePaths([](const std::string&) { ADD_FAILURE() << "not a saved search"; });
+    }
 
     ScopedPreferences mPreferences;
     TemporaryFolder mTree;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "sources/SavedSearch.h"
 #include "FakeMimeDatabase.h"
 #include "RendererTest.h"
 #include "platform/PropertyList.h"
 #include "platform/Random.h"
 #include "sources/ImagePathList.h"
-#include "sources/SavedSearch.h"
 
 #include <gtest/gtest.h>
 

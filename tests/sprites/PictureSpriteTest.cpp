@@ -29,7 +29,9 @@ std::unique_ptr<LVTexture> quadrantTexture(int w, int h, int tw, int th, const R
     for (int y = 0; y < th; ++y) {
         for (int x = 0; x < tw; ++x) {
             const bool right = x >= w / 2, top = y >= h / 2;
-            const Rgb c = x >= w || y >= h ? Rgb { 255, 0, 255 } : solid ? *solid : top ? (right ? kTopRight : kTopLeft) : (right ? kBottomRight : kBottomLeft);
+            const Rgb c = x >= w || y >= h ? Rgb { 255, 0, 255 } : solid ? *solid
+                : top                                                    ? (right ? kTopRight : kTopLeft)
+                                                                         : (right ? kBottomRight : kBottomLeft);
             texels.insert(texels.end(), { c[0], c[1], c[2], 255 });
         }
     }
@@ -53,7 +55,7 @@ public:
 protected:
     std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
     {
-        return path == "/red"   ? quadrantTexture(16, 16, 16, 16, &kBottomLeft)
+        return path == "/red"     ? quadrantTexture(16, 16, 16, 16, &kBottomLeft)
             : path == "/green"    ? quadrantTexture(16, 16, 16, 16, &kBottomRight)
             : path == "/portrait" ? quadrantTexture(30, 50, 32, 64)
                                   : quadrantTexture(48, 32, 64, 64);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "SpriteTestSupport.h"
 #include "sprites/Skyvane.h"
+#include "SpriteTestSupport.h"
 
 #include <gtest/gtest.h>
 

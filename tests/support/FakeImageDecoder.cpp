@@ -4,8 +4,10 @@
 class FakeImage : public Image {
 public:
     FakeImage(const FakeImageDecoder& decoder, std::string path, const Bitmap& picture)
-        : mDecoder(decoder), mPath(std::move(path)), mPicture(picture),
-          mTarget { static_cast<float>(picture.pixelsWide), static_cast<float>(picture.pixelsHigh) }
+        : mDecoder(decoder)
+        , mPath(std::move(path))
+        , mPicture(picture)
+        , mTarget { static_cast<float>(picture.pixelsWide), static_cast<float>(picture.pixelsHigh) }
     {
     }
     Size size() const override { return { static_cast<float>(mPicture.pixelsWide), static_cast<float>(mPicture.pixelsHigh) }; }

@@ -36,5 +36,5 @@ protected:
     }
 
     ScopedPreferences mPreferences;
-    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(Width * PixelsPerPoint, Height * PixelsPerPoint, PixelsPerPoint);
+    std::unique_ptr<OffscreenGLSurface> mGL = OffscreenGLSurface::create(Width * PixelsPerPoint, Height* PixelsPerPoint, PixelsPerPoint);
 };

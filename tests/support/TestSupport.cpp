@@ -6,12 +6,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <grp.h>
 #include <pwd.h>
+#include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;

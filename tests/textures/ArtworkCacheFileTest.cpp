@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "TexturePictures.h"
 #include "textures/ArtworkCacheFile.h"
+#include "TexturePictures.h"
 #include "textures/LVTexture.h"
 
 namespace {

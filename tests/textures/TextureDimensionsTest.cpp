@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "textures/TextureDimensions.h"
 #include "TexturePictures.h"
 #include "textures/LVTexture.h"
-#include "textures/TextureDimensions.h"
 
 #include <climits>
 #include <tuple>
@@ -12,7 +12,11 @@ namespace {
 // how often it is asked to change size.
 class SyntheticImage : public Image {
 public:
-    SyntheticImage(Size size, int samplesPerPixel) : mSize(size), mSamples(samplesPerPixel) { }
+    SyntheticImage(Size size, int samplesPerPixel)
+        : mSize(size)
+        , mSamples(samplesPerPixel)
+    {
+    }
     Size size() const override { return mSize; }
     void setSize(Size size) override { mSize = size, ++resizes; }
     static std::uint8_t sample(int x, int y, int s) { return static_cast<std::uint8_t>(1 + x * 7 + y * 31 + s * 3); }
@@ -110,7 +114,10 @@ TEST_F(TextureDimensions, AnyStoredDetailGivesWhatTheLargestTextureWithinGlAndMe
 TEST_F(TextureDimensions, UndecodablePixelsGiveNoTexture)
 {
     struct Undecodable : SyntheticImage {
-        Undecodable() : SyntheticImage({ 10, 10 }, 4) { }
+        Undecodable()
+            : SyntheticImage({ 10, 10 }, 4)
+        {
+        }
         std::optional<Bitmap> capture() override { return std::nullopt; }
     } image;
     EXPECT_EQ(generateTextureDimensions(image, nullptr, nullptr), 0u);

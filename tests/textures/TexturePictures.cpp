@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TexturePictures.h"
 
-
 #include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>

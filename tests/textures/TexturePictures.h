@@ -2,16 +2,16 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "platform/qt/QtImageDecoder.h"
 #include "platform/OffscreenGLSurface.h"
+#include "platform/qt/QtImageDecoder.h"
 
 #include <GL/gl.h>
 #include <QImage>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <memory>
 #include <span>
 #include <string>
-#include <memory>
 #include <vector>
 
 struct Rgb {

@@ -27,7 +27,10 @@ namespace {
 template <typename Base>
 class WidgetControl : public Base {
 public:
-    explicit WidgetControl(QWidget& widget) : mWidget(widget) { }
+    explicit WidgetControl(QWidget& widget)
+        : mWidget(widget)
+    {
+    }
     void setEnabled(bool enabled) override { mWidget.setEnabled(enabled); }
     bool isEnabled() const override { return mWidget.isEnabled(); }
 
@@ -39,7 +42,8 @@ protected:
 
 class QtButton : public WidgetControl<Button> {
 public:
-    explicit QtButton(QAbstractButton& button) : WidgetControl(button)
+    explicit QtButton(QAbstractButton& button)
+        : WidgetControl(button)
     {
         QObject::connect(&button, &QAbstractButton::clicked, &mContext, [this] { sendAction(); });
     }
@@ -47,7 +51,9 @@ public:
 
 class QtSwitch : public WidgetControl<Switch> {
 public:
-    explicit QtSwitch(QAbstractButton& box) : WidgetControl(box), mBox(box)
+    explicit QtSwitch(QAbstractButton& box)
+        : WidgetControl(box)
+        , mBox(box)
     {
         QObject::connect(&box, &QAbstractButton::clicked, &mContext, [this] { sendAction(); });
     }
@@ -60,7 +66,10 @@ private:
 
 class QtSlider : public WidgetControl<Slider> {
 public:
-    QtSlider(QSlider& slider, QLabel* valueLabel) : WidgetControl(slider), mSlider(slider), mValueLabel(valueLabel)
+    QtSlider(QSlider& slider, QLabel* valueLabel)
+        : WidgetControl(slider)
+        , mSlider(slider)
+        , mValueLabel(valueLabel)
     {
         QObject::connect(&slider, &QSlider::valueChanged, &mContext, [this] { showValue(); });
         QObject::connect(&slider, &QSlider::actionTriggered, &mContext, [this] { sendAction(); });
@@ -94,7 +103,8 @@ private:
 
 class QtMatrix : public Matrix {
 public:
-    explicit QtMatrix(QButtonGroup& group) : mGroup(group)
+    explicit QtMatrix(QButtonGroup& group)
+        : mGroup(group)
     {
         for (QAbstractButton* cell : group.buttons())
             group.setId(cell, cell->property("tag").toInt());
@@ -134,7 +144,9 @@ private:
 
 class QtLineField : public WidgetControl<TextField> {
 public:
-    explicit QtLineField(QLineEdit& edit) : WidgetControl(edit), mEdit(edit)
+    explicit QtLineField(QLineEdit& edit)
+        : WidgetControl(edit)
+        , mEdit(edit)
     {
         QObject::connect(&edit, &QLineEdit::editingFinished, &mContext, [this] { sendAction(); });
     }
@@ -147,7 +159,11 @@ private:
 
 class QtLabelField : public WidgetControl<TextField> {
 public:
-    explicit QtLabelField(QLabel& label) : WidgetControl(label), mLabel(label) { }
+    explicit QtLabelField(QLabel& label)
+        : WidgetControl(label)
+        , mLabel(label)
+    {
+    }
     std::string stringValue() const override { return mLabel.text().toStdString(); }
     void setStringValue(const std::string& text) override { mLabel.setText(QString::fromStdString(text)); }
 
@@ -157,7 +173,9 @@ private:
 
 class QtPopUpButton : public WidgetControl<PopUpButton> {
 public:
-    explicit QtPopUpButton(QComboBox& box) : WidgetControl(box), mBox(box)
+    explicit QtPopUpButton(QComboBox& box)
+        : WidgetControl(box)
+        , mBox(box)
     {
         QObject::connect(&box, &QComboBox::activated, &mContext, [this] { sendAction(); });
     }
@@ -188,7 +206,9 @@ private:
 // does not round it through Qt's 16-bit components.
 class QtColorWell : public WidgetControl<ColorWell> {
 public:
-    explicit QtColorWell(QPushButton& button) : WidgetControl(button), mButton(button)
+    explicit QtColorWell(QPushButton& button)
+        : WidgetControl(button)
+        , mButton(button)
     {
         QObject::connect(&button, &QPushButton::clicked, &mContext, [this] { pickColor(); });
         show();

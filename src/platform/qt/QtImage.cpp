@@ -55,7 +55,9 @@ std::int64_t jpegDenominator(QSize stored, QSize scaled)
     if (scaled == stored || scaled.isEmpty())
         return 1;
     const int ratio = std::min(stored.width() / scaled.width(), stored.height() / scaled.height());
-    return ratio < 2 ? 1 : ratio < 4 ? 2 : ratio < 8 ? 4 : 8;
+    return ratio < 2 ? 1 : ratio < 4 ? 2
+        : ratio < 8                  ? 4
+                                     : 8;
 }
 
 }

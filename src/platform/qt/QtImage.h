@@ -4,9 +4,9 @@
 #include "platform/Image.h"
 #include "platform/qt/JpegFrame.h"
 
+#include <QIODevice>
 #include <QImage>
 #include <QImageReader>
-#include <QIODevice>
 #include <memory>
 
 // A picture read by Qt's image readers (and the image-format plugins): the header

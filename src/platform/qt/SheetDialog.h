@@ -7,7 +7,10 @@
 // the default button, so every way of closing it goes through the same action.
 class SheetDialog : public QDialog {
 public:
-    explicit SheetDialog(QWidget* parent = nullptr) : QDialog(parent) { }
+    explicit SheetDialog(QWidget* parent = nullptr)
+        : QDialog(parent)
+    {
+    }
 
     void reject() override;
 

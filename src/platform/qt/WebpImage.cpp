@@ -74,7 +74,9 @@ bool WebpImage::readHeader()
 // for and its converted bitmap.
 std::int64_t WebpImage::decodeBytes(int targetWidth, int targetHeight) const
 {
-    return pixelBytes(mWidth, mHeight, mLossless ? 4 : mAlpha ? 1 : 0) + pixelBytes(targetWidth, targetHeight, 8);
+    return pixelBytes(mWidth, mHeight, mLossless ? 4 : mAlpha ? 1
+                                                              : 0)
+        + pixelBytes(targetWidth, targetHeight, 8);
 }
 
 Size WebpImage::size() const

@@ -12,7 +12,11 @@ class QWindow;
 // Neither the window nor the context is owned; both outlive this object.
 class WindowGLSurface : public GLSurface {
 public:
-    WindowGLSurface(QWindow& window, QOpenGLContext& context) : mWindow(window), mContext(context) { }
+    WindowGLSurface(QWindow& window, QOpenGLContext& context)
+        : mWindow(window)
+        , mContext(context)
+    {
+    }
 
     bool makeCurrent() override;
     void swapBuffers() override;
