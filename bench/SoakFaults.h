@@ -2,9 +2,9 @@
 #pragma once
 
 #include "SoakPictures.h"
-#include "platform/PropertyList.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/PropertyList.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 
 #include <sys/stat.h>
 

@@ -9,8 +9,8 @@
 // Usage: bench_frame [frames-per-case]
 #include "BenchTiming.h"
 #include "platform/OffscreenGLSurface.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "render/LumivelGL.h"
 #include "saver/SkyvanesView.h"

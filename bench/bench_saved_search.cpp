@@ -4,7 +4,7 @@
 // warm tree, then how long a picture copied into, or deleted from, a watched folder
 // takes to reach the results. Usage: bench_saved_search [scratch-folder] [runs] [--keep]
 #include "BenchTiming.h"
-#include "platform/MetadataQuery.h"
+#include "query/MetadataQuery.h"
 #include "platform/qt/QtMimeDatabase.h"
 
 #include <algorithm>

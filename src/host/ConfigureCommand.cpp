@@ -2,8 +2,8 @@
 #include "host/ConfigureCommand.h"
 
 #include "host/DisplayCheck.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "platform/qt/QtApplication.h"
 #include "saver/SkyvanesView.h"
 

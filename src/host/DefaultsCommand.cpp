@@ -3,8 +3,8 @@
 
 #include "host/SettingsSchema.h"
 #include "platform/Color.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "platform/WholeInteger.h"
 
 #include <cmath>

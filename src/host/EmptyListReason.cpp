@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/EmptyListReason.h"
 
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/SaverScreen.h"
 
-#include "platform/MetadataQuery.h"
+#include "query/MetadataQuery.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,7 +2,7 @@
 #include "host/SettingsSchema.h"
 
 #include "platform/Color.h"
-#include "platform/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "platform/WholeInteger.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/Snapshot.h"
 
-#include "platform/MetadataQuery.h"
+#include "query/MetadataQuery.h"
 #include "platform/OffscreenGLSurface.h"
 #include "saver/SkyvanesView.h"
 

@@ -8,9 +8,9 @@
 #include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
 #include "platform/BackgroundWorkers.h"
-#include "platform/FileAttributes.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "query/FileAttributes.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "platform/qt/QtMimeDatabase.h"
 

@@ -13,7 +13,7 @@
 namespace {
 constexpr std::array<std::uint8_t, 4> kTag { 'S', 'V', 'C', '1' };
 
-void appendFloat(PropertyData& out, float value)
+void appendFloat(Color::Bytes& out, float value)
 {
     const auto bits = std::bit_cast<std::uint32_t>(value);
     for (int shift = 24; shift >= 0; shift -= 8)
@@ -27,15 +27,15 @@ float readFloat(const std::uint8_t* p)
 
 }
 
-PropertyData Color::archivedData() const
+Color::Bytes Color::archivedData() const
 {
-    PropertyData out(kTag.begin(), kTag.end());
+    Bytes out(kTag.begin(), kTag.end());
     for (float component : { red, green, blue, alpha })
         appendFloat(out, component);
     return out;
 }
 
-std::optional<Color> Color::unarchiveFromData(const PropertyData& data)
+std::optional<Color> Color::unarchiveFromData(const Bytes& data)
 {
     if (data.size() != kTag.size() + 16 || !std::equal(kTag.begin(), kTag.end(), data.begin()))
         return std::nullopt;

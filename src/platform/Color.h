@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/PropertyValue.h"
-
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // An RGBA colour, each component 0.0 to 1.0, in the one RGB space the saver draws in.
 struct Color {
@@ -12,13 +14,16 @@ struct Color {
     float blue { 0.0f };
     float alpha { 1.0f };
 
+    // The stored form's bytes (the same type as a property list's data).
+    using Bytes = std::vector<std::uint8_t>;
+
     friend bool operator==(const Color&, const Color&) = default;
 
     // The stored form: a tag and the four components as big-endian IEEE floats, so
     // that a colour comes back bit for bit.
-    PropertyData archivedData() const;
+    Bytes archivedData() const;
     // The colour held by data from archivedData(); nothing for any other bytes.
-    static std::optional<Color> unarchiveFromData(const PropertyData& data);
+    static std::optional<Color> unarchiveFromData(const Bytes& data);
 
     // "#RRGGBB" or "#RRGGBBAA"; nothing for anything else.
     static std::optional<Color> fromHex(std::string_view text);

@@ -3,8 +3,8 @@
 
 #include "platform/Log.h"
 #include "platform/Random.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "render/PathPrediction.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"

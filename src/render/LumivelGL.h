@@ -3,7 +3,7 @@
 
 #include "platform/GLView.h"
 #include "platform/ImageDecoder.h"
-#include "platform/MetadataQuery.h"
+#include "query/MetadataQuery.h"
 #include "render/PictureReadAhead.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"

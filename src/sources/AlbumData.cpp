@@ -2,8 +2,8 @@
 #include "sources/AlbumData.h"
 
 #include "platform/HomeFolder.h"
-#include "platform/PropertyList.h"
-#include "platform/ScreenSaverDefaults.h"
+#include "settings/PropertyList.h"
+#include "settings/ScreenSaverDefaults.h"
 #include "platform/WholeFile.h"
 #include "sources/PlistXMLReader.h"
 

@@ -2,10 +2,10 @@
 #include "sources/ImagePathList.h"
 
 #include "platform/HomeFolder.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/AlbumData.h"
-#include "sources/FolderWalk.h"
+#include "platform/FolderWalk.h"
 
 #include <sys/stat.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/PlistXMLReader.h"
 
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 #include "sources/PlistXMLText.h"
 #include "sources/PlistXMLTokenizer.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/SavedSearch.h"
 
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/MetadataQuery.h"
-#include "platform/PropertyValue.h"
+#include "query/MetadataQuery.h"
+#include "settings/PropertyValue.h"
 
 #include <memory>
 #include <optional>

@@ -2,8 +2,8 @@
 #include "textures/TextureDimensions.h"
 
 #include "platform/Image.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // Album files come from another program and may be anything: the reader must give a
 // value or nothing, and leaving parts out must neither refuse a file a full read
 // accepts nor change the parts kept.
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 #include "sources/AlbumData.h"
 #include "sources/PlistXMLReader.h"
 

@@ -2,7 +2,7 @@
 // Settings files are property lists anyone can edit: any bytes must give a value or
 // nothing, and whatever is accepted must survive being written back.
 #include "platform/Color.h"
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any text either is refused or gives an expression that evaluates without fault.
-#include "platform/QueryExpression.h"
+#include "query/QueryExpression.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes either are refused or give a saved search whose query is made or refused
 // without fault; the query is never executed, so the fuzzer walks no folders.
-#include "platform/QueryScopes.h"
+#include "query/QueryScopes.h"
 #include "sources/SavedSearch.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
-#include "platform/ScreenSaverDefaults.h"
+#include "settings/ScreenSaverDefaults.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/PictureListCommand.h"
 #include "TestSupport.h"
-#include "platform/PropertyList.h"
-#include "platform/ScreenSaverDefaults.h"
-#include "platform/SettingsKeys.h"
+#include "settings/PropertyList.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "saver/SkyvanesView.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AlbumData.h"
 #include "TestSupport.h"
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 #include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 #include "sources/PlistXMLReader.h"

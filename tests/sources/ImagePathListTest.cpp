@@ -2,7 +2,7 @@
 #include "sources/ImagePathList.h"
 #include "TestSupport.h"
 #include "saver/SkyvanesView.h"
-#include "sources/FolderWalk.h"
+#include "platform/FolderWalk.h"
 
 #include <gtest/gtest.h>
 

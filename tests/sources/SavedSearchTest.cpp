@@ -2,7 +2,7 @@
 #include "sources/SavedSearch.h"
 #include "FakeMimeDatabase.h"
 #include "RendererTest.h"
-#include "platform/PropertyList.h"
+#include "settings/PropertyList.h"
 #include "platform/Random.h"
 #include "sources/ImagePathList.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/FileAttributes.h"
+#include "query/FileAttributes.h"
 #include "platform/MimeDatabase.h"
 #include "platform/qt/QtImageDecoder.h"
 

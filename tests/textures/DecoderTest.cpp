@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TexturePictures.h"
-#include "sources/FolderWalk.h"
+#include "platform/FolderWalk.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

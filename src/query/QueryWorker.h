@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "query/FileAttributes.h"
+#include "query/QueryExpression.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The background half of a live query: it walks the scope folders for matching
+// files, then follows them with inotify, and hands every change to the main thread
+// through the outbox. It never touches the result list itself.
+class QueryWorker {
+public:
+    struct Change {
+        bool added { true }; // false: the path left the results
+        std::string path;
+    };
+
+    // What the worker hands over; everything in it is guarded by mutex.
+    struct Outbox {
+        std::mutex mutex;
+        std::condition_variable gatheredChanged;
+        std::vector<Change> changes;
+        bool gathered { false }; // the first walk of every folder is over
+        bool watchLimitReached { false };
+        // Set before the stop is signalled, so that a long walk ends early too.
+        std::atomic<bool> stopping { false };
+    };
+
+    QueryWorker(std::shared_ptr<const QueryExpression> expression, std::vector<std::string> folders,
+        std::shared_ptr<const MimeDatabase> mimeTypes, std::shared_ptr<Outbox> outbox);
+    ~QueryWorker();
+    QueryWorker(const QueryWorker&) = delete;
+    QueryWorker& operator=(const QueryWorker&) = delete;
+
+    // Gathers, then follows changes until stopFd becomes readable.
+    void run(int stopFd);
+
+    // Without watches, the folders are walked again this often.
+    static constexpr std::chrono::seconds kRescanInterval { 60 };
+
+private:
+    void gatherAll();
+    void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
+    bool stopping() const { return mOutbox->stopping.load(std::memory_order_relaxed); }
+    void watch(const std::string& folder);
+    void noteWatchLimit();
+    void readEvents();
+    void handleEvent(int wd, std::uint32_t mask, const std::string& name);
+    void reconsider(const std::string& path);
+    void forget(const std::string& path);
+    void forgetTree(const std::string& folder);
+    bool matches(const std::string& path);
+    void add(std::string path, bool fresh);
+    bool isMatched(const std::string& path) const;
+    void flush();
+
+    std::shared_ptr<const QueryExpression> mExpression;
+    std::vector<std::string> mFolders;
+    std::shared_ptr<Outbox> mOutbox;
+    FileAttributes::TypeCache mTypes;
+    std::vector<double> mTimes;
+    int mInotify { -1 };
+    bool mWatchLimitReached { false };
+    std::unordered_map<int, std::string> mWatchedFolders;
+    // The matching names of each folder. A first walk never meets a name twice, so
+    // it appends without looking; later changes look in one folder's list only.
+    using Matched = std::unordered_map<std::string, std::vector<std::string>>;
+    Matched mMatched;
+    Matched::iterator mLastFolder { mMatched.end() };
+    std::vector<Change> mPending;
+};

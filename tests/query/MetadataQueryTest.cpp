@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "query/MetadataQuery.h"
+#include "FakeMimeDatabase.h"
+#include "TestSupport.h"
+#include "query/QueryScopes.h"
+#include "platform/qt/QtMimeDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+using Paths = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+Paths results(const MetadataQuery& query)
+{
+    Paths paths;
+    for (std::size_t i = 0; i < query.resultCount(); ++i)
+        paths.push_back(*query.resultPathAtIndex(i));
+    return paths;
+}
+
+class MetadataQueryTest : public ::testing::Test {
+protected:
+    std::unique_ptr<MetadataQuery> pictures()
+    {
+        auto query = MetadataQuery::create(R"(kMDItemContentTypeTree == "public.image")");
+        query->setSearchScope({ mFolder.path().string() });
+        query->execute();
+        query->waitUntilGathered();
+        return query;
+    }
+
+    std::string at(const std::string& name) const { return (mFolder.path() / name).string(); }
+
+    // Delivers as the host's frame loop would until the results are as expected.
+    static bool settlesTo(const MetadataQuery& query, const Paths& expected)
+    {
+        return eventually([&] { return MetadataQuery::deliverPendingUpdates(), results(query) == expected; }, 3s);
+    }
+
+    ScopedFakeMimeDatabase mTypes;
+    TemporaryFolder mFolder;
+};
+
+}
+
+TEST_F(MetadataQueryTest, GatheringFindsMatchingFilesInWalkOrderAndSkipsDotFoldersAndFolders)
+{
+    mFolder.write("a.jpg", "x");
+    mFolder.write("b.txt", "x");
+    mFolder.write("sub/c.png", "x");
+    mFolder.write(".cache/d.jpg", "x");
+    mFolder.write(".e.jpg", "x");
+    std::filesystem::create_directory(mFolder.path() / "f.jpg");
+    std::filesystem::create_symlink(at("a.jpg"), at("link.jpg"));
+    std::filesystem::create_symlink(at("sub"), at("linked.jpg"));
+
+    const auto query = pictures();
+    EXPECT_EQ(results(*query), (Paths { at(".e.jpg"), at("a.jpg"), at("link.jpg"), at("sub/c.png") }));
+}
+
+TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStopEndsThem)
+{
+    mFolder.write("a.jpg", "x");
+    mFolder.write("sub/b.png", "x");
+    const auto query = pictures();
+    ASSERT_EQ(results(*query), (Paths { at("a.jpg"), at("sub/b.png") }));
+
+    query->disableUpdates();
+    mFolder.write("new.jpg", "x");
+    std::this_thread::sleep_for(200ms);
+    MetadataQuery::deliverPendingUpdates();
+    EXPECT_EQ(query->resultCount(), 2u) << "held-off updates changed the results";
+    query->enableUpdates();
+    EXPECT_TRUE(settlesTo(*query, { at("a.jpg"), at("sub/b.png"), at("new.jpg") }));
+
+    std::filesystem::rename(at("a.jpg"), at("z.jpg"));
+    EXPECT_TRUE(settlesTo(*query, { at("sub/b.png"), at("new.jpg"), at("z.jpg") }));
+    std::filesystem::remove(at("new.jpg"));
+    std::filesystem::rename(at("z.jpg"), at("z.txt"));
+    std::filesystem::remove_all(at("sub"));
+    mFolder.write("moved/d.png", "x");
+    EXPECT_TRUE(settlesTo(*query, { at("moved/d.png") }));
+
+    query->stop();
+    mFolder.write("late.jpg", "x");
+    std::this_thread::sleep_for(100ms);
+    MetadataQuery::deliverPendingUpdates();
+    EXPECT_EQ(query->resultCount(), 1u);
+}
+
+TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheirSize)
+{
+    MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
+    FileAttributes::setPictureDecoder(std::make_shared<QtImageDecoder>());
+    TemporaryFolder folder;
+    const std::string picture = std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg";
+    std::filesystem::copy_file(picture, folder.path() / "ph\xf6to"); // Latin-1
+    std::filesystem::copy_file(picture, folder.path() / "a.dat"); // a suffix no type claims, so no guide to b.dat
+    folder.write("b.dat", "x");
+    folder.write("notes.txt", "x");
+    folder.write("empty.png", "");
+    auto query = MetadataQuery::create(
+        R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && (kMDItemPixelWidth > 1 || kMDItemFSName == "*.dat"))");
+    query->setSearchScope({ folder.path().string() });
+    query->execute();
+    query->waitUntilGathered();
+    MimeDatabase::setShared(nullptr);
+    FileAttributes::setPictureDecoder(nullptr);
+    EXPECT_EQ(results(*query), (Paths { folder.path().string() + "/a.dat", folder.path().string() + "/ph\xf6to" }))
+        << "a picture is known by its content when its name says nothing";
+}
+
+TEST(QueryScopes, EntriesBecomeExistingOutermostFolders)
+{
+    TemporaryFolder home;
+    std::filesystem::create_directories(home.path() / "Pictures/Trips");
+    std::filesystem::create_directories(home.path() / "My Photos");
+    ScopedEnvironment homeVariable("HOME", home.path().string());
+    const std::string root = home.path().string();
+    EXPECT_EQ(QueryScopes::folders({ "~/Pictures", "file://" + root + "/My%20Photos/", root + "/Pictures/Trips", "kMDQueryScopeNetwork", "relative",
+                  root + "/missing", "~/Pictures/" }),
+        (Paths { root + "/Pictures", root + "/My Photos" }));
+    EXPECT_EQ(QueryScopes::folders({ "kMDQueryScopeHome", "~/Pictures" }), (Paths { root }));
+    const Paths computer = QueryScopes::folders({ "kMDQueryScopeComputer" });
+    ASSERT_FALSE(computer.empty());
+    EXPECT_EQ(computer.front(), root);
+}
