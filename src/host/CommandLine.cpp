@@ -197,7 +197,7 @@ ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
             return { line, {} };
         }
         const Option* option = findOption(name);
-        if (!option && SettingsSchema::find(std::string_view(name).substr(1))) {
+        if (!option && SettingsTable::find(std::string_view(name).substr(1))) {
             if (i + 1 >= arguments.size())
                 return fail(name + " needs a value");
             line.settingArguments.emplace_back(name.substr(1), arguments[++i]);

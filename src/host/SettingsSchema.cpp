@@ -2,32 +2,16 @@
 #include "host/SettingsSchema.h"
 
 #include "platform/Color.h"
-#include "settings/SettingsKeys.h"
 #include "platform/WholeInteger.h"
+#include "settings/SettingsKeys.h"
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <sstream>
 
 namespace {
 
-using Type = KnownSetting::Type;
-constexpr double kAny = std::numeric_limits<double>::infinity();
-
-const KnownSetting kSettings[] = {
-    { SettingsKey::ImageDir, Type::String, kAny, -kAny },
-    { SettingsKey::ImageLimit, Type::Integer, 1, 32 },
-    { SettingsKey::SubDirs, Type::Boolean, kAny, -kAny },
-    { SettingsKey::Detail, Type::Integer, 0, 5 },
-    { SettingsKey::Source, Type::Integer, 0, 2 },
-    { SettingsKey::Album, Type::String, kAny, -kAny },
-    { SettingsKey::FrameRate, Type::Integer, kAny, -kAny },
-    { SettingsKey::FlightSpeed, Type::Real, 10, 400 },
-    { SettingsKey::BackColor, Type::Colour, kAny, -kAny },
-    { SettingsKey::ImageOrder, Type::Integer, 0, 1 },
-    { SettingsKey::ImageStyle, Type::Integer, 0, 1 },
-};
+using Type = Setting::Type;
 
 // The number the store's typed readers see in the value; nothing for data and containers.
 std::optional<double> numberIn(const PropertyValue& value)
@@ -69,7 +53,7 @@ std::optional<double> parseNumber(const std::string& text, bool whole)
 // Whether the store's typed reader finds a value of the setting's kind: a colour only
 // in a colour's data, a text only in a string, a number or a boolean in numbers,
 // booleans and strings that spell one.
-bool readableAs(const KnownSetting& setting, const PropertyValue& value)
+bool readableAs(const Setting& setting, const PropertyValue& value)
 {
     if (const std::string* text = value.string()) {
         if (setting.type == Type::Boolean)
@@ -83,23 +67,9 @@ bool readableAs(const KnownSetting& setting, const PropertyValue& value)
 
 }
 
-std::span<const KnownSetting> SettingsSchema::all()
-{
-    return kSettings;
-}
-
-const KnownSetting* SettingsSchema::find(std::string_view key)
-{
-    for (const KnownSetting& setting : kSettings) {
-        if (key == setting.key)
-            return &setting;
-    }
-    return nullptr;
-}
-
 std::optional<std::string> SettingsSchema::check(std::string_view key, const PropertyValue& value)
 {
-    const KnownSetting* setting = find(key);
+    const Setting* setting = SettingsTable::find(key);
     if (!setting)
         return std::string(key) + " is not a setting of " + kModuleName + "; the saver will not read it";
     static constexpr const char* kKinds[] = { "a text", "a whole number", "a number", "a boolean", "a colour (write it with -color)" };
@@ -113,7 +83,7 @@ std::optional<std::string> SettingsSchema::check(std::string_view key, const Pro
     return std::string(key) + " is outside " + formatted(setting->min) + " to " + formatted(setting->max) + ", the range the settings offer";
 }
 
-std::optional<PropertyValue> SettingsSchema::parse(const KnownSetting& setting, const std::string& text)
+std::optional<PropertyValue> SettingsSchema::parse(const Setting& setting, const std::string& text)
 {
     switch (setting.type) {
     case Type::String:
@@ -147,7 +117,7 @@ PropertyDictionary SettingsSchema::argumentDomain(const std::vector<std::pair<st
         "colour (#RRGGBB or #RRGGBBAA)" };
     PropertyDictionary domain;
     for (const auto& [key, text] : arguments) {
-        const KnownSetting* setting = find(key);
+        const Setting* setting = SettingsTable::find(key);
         auto value = setting ? parse(*setting, text) : std::nullopt;
         if (!value) {
             warnings << "skyvanes: ignoring -" << key << ' ' << text << ": not a "

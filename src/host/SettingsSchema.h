@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/PropertyValue.h"
+#include "settings/SettingsTable.h"
 
 #include <optional>
 #include <ostream>
@@ -11,29 +12,10 @@
 #include <utility>
 #include <vector>
 
-// The saver's settings as the host sees them: each key's type and the range the
-// settings sheet offers. Used to check what a person writes or passes, never to
-// change what the saver reads.
-struct KnownSetting {
-    enum class Type {
-        String,
-        Integer,
-        Real,
-        Boolean,
-        Colour
-    };
-    const char* key;
-    Type type;
-    // The range the settings sheet allows; min > max when any value goes.
-    double min;
-    double max;
-};
-
+// Checks of what a person writes or passes against the settings table, never
+// changing what the saver reads.
 class SettingsSchema {
 public:
-    static std::span<const KnownSetting> all();
-    static const KnownSetting* find(std::string_view key);
-
     // A warning for a value written under key in the saver's domain: an unknown key,
     // or a number outside the sheet's range. Nothing when all is well.
     static std::optional<std::string> check(std::string_view key, const PropertyValue& value);
@@ -45,5 +27,5 @@ public:
         std::ostream& warnings);
 
     // The typed value of text given for the setting; nothing when text is not of its type.
-    static std::optional<PropertyValue> parse(const KnownSetting& setting, const std::string& text);
+    static std::optional<PropertyValue> parse(const Setting& setting, const std::string& text);
 };

@@ -10,6 +10,7 @@
 #include "platform/PopUpButton.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "settings/SettingsTable.h"
 #include "platform/Slider.h"
 #include "platform/Switch.h"
 #include "platform/TextField.h"
@@ -26,13 +27,6 @@ std::string& randomDevicePath()
 {
     static std::string path = "/dev/random";
     return path;
-}
-
-std::string expandTildeInPath(const std::string& path)
-{
-    if (path.empty() || path[0] != '~')
-        return path;
-    return homeFolder() + path.substr(1);
 }
 
 ScreenSaverDefaults& moduleDefaults()
@@ -69,20 +63,7 @@ void SkyvanesView::initialize()
         return;
     registered = true;
 
-    // "~/Pictures/" loses its trailing slash on expansion, as a path-expanding call does.
-    std::string pictures = expandTildeInPath("~/Pictures/");
-    while (pictures.size() > 1 && pictures.back() == '/')
-        pictures.pop_back();
-
-    PropertyDictionary defaults;
-    defaults.emplace(SettingsKey::ImageDir, pictures);
-    defaults.emplace(SettingsKey::ImageLimit, 8);
-    defaults.emplace(SettingsKey::SubDirs, true);
-    defaults.emplace(SettingsKey::Detail, 3);
-    defaults.emplace(SettingsKey::Source, 1);
-    defaults.emplace(SettingsKey::Album, "Library");
-    defaults.emplace(SettingsKey::FrameRate, 15);
-    defaults.emplace(SettingsKey::FlightSpeed, 100.0);
+    const PropertyDictionary defaults = SettingsTable::registeredDefaults(homeFolder());
     ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).registerDefaults(defaults);
 }
 

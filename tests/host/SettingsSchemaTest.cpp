@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
+
 TEST(SettingsSchema, AnArgumentWinsForTheRunIsNeverWrittenAndAMalformedOneIsIgnored)
 {
     ScopedPreferences preferences;
@@ -52,20 +55,31 @@ TEST(SettingsSchema, DefaultsWriteWarnsOnAnUnknownKeyATypeOrARangeButStillWrites
     }
 }
 
-TEST(SettingsSchema, TheSettingsDialogOffersOnlyKnownKeysAndValuesTheyAccept)
+TEST(SettingsSchema, TheXscreensaverDialogOffersTheTablesSettingsWithTheirRangesAndDefaults)
 {
     const std::string file = fileContents(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
     // Each option the dialog can add: arg, arg-set or arg-unset="-Key value", the value a slider's "%".
-    int settings = 0;
+    std::set<std::string> offered;
     for (std::size_t at = file.find(" arg"); at != std::string::npos; at = file.find(" arg", at + 1)) {
         const std::size_t begin = file.find('"', at) + 1, end = file.find('"', begin), space = file.find(' ', begin);
         if (file[begin] != '-' || file[begin + 1] == '-' || space > end)
             continue; // --root and -fps set nothing
         const std::string key = file.substr(begin + 1, space - begin - 1), given = file.substr(space + 1, end - space - 1);
-        const KnownSetting* setting = SettingsSchema::find(key);
+        const Setting* setting = SettingsTable::find(key);
         ASSERT_TRUE(setting) << key;
+        EXPECT_TRUE(setting->inXscreensaverDescription) << key;
         EXPECT_TRUE(given == "%" || SettingsSchema::parse(*setting, given)) << key;
-        ++settings;
+        offered.insert(key);
+        // A slider passes nothing at its default, so its default must be the setting's own.
+        const std::size_t element = file.rfind('<', at), close = file.find("/>", at);
+        const std::string tag = file.substr(element, close - element);
+        std::smatch number;
+        for (const auto& [attribute, expected] : { std::pair { "low", setting->min }, { "high", setting->max }, { "default", setting->defaultNumber } }) {
+            if (std::regex_search(tag, number, std::regex(std::string(" ") + attribute + R"re(="([-0-9.]+)")re"))) {
+                EXPECT_EQ(std::stod(number[1]), expected) << key << ' ' << attribute;
+            }
+        }
     }
-    EXPECT_EQ(settings, 11);
+    for (const Setting& setting : SettingsTable::all())
+        EXPECT_EQ(offered.contains(setting.key), setting.inXscreensaverDescription) << setting.key;
 }
