@@ -9,11 +9,11 @@
 // Usage: bench_frame [frames-per-case]
 #include "BenchTiming.h"
 #include "platform/OffscreenGLSurface.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "render/LumivelGL.h"
 #include "saver/SkyvanesView.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/ImagePathList.h"
 
 #include <GL/gl.h>
@@ -55,28 +55,45 @@ enum class Pictures {
 // A renderer that either makes synthetic textures (no file is read) or reads the real
 // pictures of its list, ahead or in the frame that shows them, and says whether the
 // last frame made a texture.
-class BenchRenderer : public LumivelGL {
+class BenchRenderer {
 public:
     explicit BenchRenderer(Pictures pictures)
-        : LumivelGL(Rect { {}, { kWidth, kHeight } }, false)
-        , mSynthetic(pictures == Pictures::Synthetic)
-        , mReadAhead(pictures == Pictures::ReadAhead)
+        : mSynthetic(pictures == Pictures::Synthetic)
     {
-        setImageDecoder(mDecoder);
+        if (pictures == Pictures::ReadAhead) {
+            view.setImageDecoder(mDecoder);
+            return;
+        }
+        view.setTextureMaker([this](const std::string& path) {
+            mMade = true;
+            lastPath = path;
+            return mSynthetic ? syntheticTexture() : LVTexture::textureWithImageAtPath(path, *mDecoder);
+        });
+        if (mSynthetic)
+            view.setImageListBuilder([this](const auto&) { return paths; });
     }
+    LumivelGL view { Rect { {}, { kWidth, kHeight } }, false };
     std::vector<std::string> paths;
-    bool loaded { false };
+    // The path of the last texture made in a frame; read ahead, the path is not known.
     std::string lastPath;
 
-    std::vector<std::string> loadImagePaths() override { return mSynthetic ? paths : LumivelGL::loadImagePaths(); }
-
-protected:
-    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
+    // Forgets what was made so far.
+    void beginFrame()
     {
-        loaded = true;
-        lastPath = path;
-        if (!mSynthetic)
-            return mReadAhead ? LumivelGL::textureWithImageAtPath(path) : LVTexture::textureWithImageAtPath(path, *mDecoder);
+        mMade = false;
+        lastPath.clear();
+        mTakes = takes();
+    }
+    bool madeTexture() const { return mMade || takes() != mTakes; }
+
+private:
+    int takes() const
+    {
+        const PictureReadAhead* ahead = view.pictureReadAhead();
+        return ahead ? ahead->foreseenCount() + ahead->unforeseenCount() : 0;
+    }
+    static std::unique_ptr<LVTexture> syntheticTexture()
+    {
         std::vector<unsigned char> texels(256 * 256 * 4);
         for (std::size_t i = 0; i < texels.size(); ++i)
             texels[i] = static_cast<unsigned char>(i * 7 + i / 1024);
@@ -88,9 +105,9 @@ protected:
         return std::make_unique<LVTexture>(name, Size { 256, 192 }, Size { 1.0f, 0.75f });
     }
 
-private:
     bool mSynthetic;
-    bool mReadAhead;
+    bool mMade { false };
+    int mTakes { 0 };
     std::shared_ptr<const ImageDecoder> mDecoder = std::make_shared<QtImageDecoder>();
 };
 
@@ -101,15 +118,16 @@ struct FrameTime {
     std::string path;
 };
 
-FrameTime timedFrame(BenchRenderer& view)
+FrameTime timedFrame(BenchRenderer& bench)
 {
-    view.loaded = false;
+    LumivelGL& view = bench.view;
+    bench.beginFrame();
     const double cpu = processSeconds();
     const double wall = wallSeconds();
     view.setNeedsDisplay(true);
     view.displayIfNeeded();
     glFinish();
-    return { processSeconds() - cpu, wallSeconds() - wall, view.loaded, view.loaded ? view.lastPath : std::string() };
+    return { processSeconds() - cpu, wallSeconds() - wall, bench.madeTexture(), bench.lastPath };
 }
 
 // The value below which the given fraction of v lies (nearest rank).
@@ -141,16 +159,17 @@ void steadyState(OffscreenGLSurface& gl, int style, int sprites, int frames)
     defaults.setInteger(style, SettingsKey::ImageStyle);
     defaults.setInteger(sprites, SettingsKey::ImageLimit);
     srandom(1);
-    BenchRenderer view(Pictures::Synthetic);
-    view.paths = { "/synthetic/a", "/synthetic/b", "/synthetic/c" };
+    BenchRenderer bench(Pictures::Synthetic);
+    bench.paths = { "/synthetic/a", "/synthetic/b", "/synthetic/c" };
+    LumivelGL& view = bench.view;
     view.setSurface(&gl);
     view.startAnimation();
     // Fill the screen, then let the sprites reach a mix of ages before measuring.
     for (int i = 0; i < sprites + 120; ++i)
-        timedFrame(view);
+        timedFrame(bench);
     std::vector<FrameTime> times;
     for (int i = 0; i < frames; ++i)
-        times.push_back(timedFrame(view));
+        times.push_back(timedFrame(bench));
     view.stopAnimation();
     const std::string what = std::string(style == 0 ? "fading" : "flying") + ", " + std::to_string(sprites) + " sprites, no load";
     report(what.c_str(), times, false);
@@ -162,7 +181,8 @@ void loadingFrames(OffscreenGLSurface& gl, int style, Pictures pictures, int fra
     defaults.setInteger(style, SettingsKey::ImageStyle);
     defaults.setInteger(8, SettingsKey::ImageLimit);
     srandom(1);
-    BenchRenderer view(pictures);
+    BenchRenderer bench(pictures);
+    LumivelGL& view = bench.view;
     view.setSurface(&gl);
     view.startAnimation();
     std::vector<FrameTime> times;
@@ -170,7 +190,7 @@ void loadingFrames(OffscreenGLSurface& gl, int style, Pictures pictures, int fra
     // between frames.
     auto tick = std::chrono::steady_clock::now();
     for (int i = 0; i < frames; ++i) {
-        times.push_back(timedFrame(view));
+        times.push_back(timedFrame(bench));
         tick += std::chrono::microseconds(1'000'000 / 15);
         std::this_thread::sleep_until(tick);
     }
@@ -181,7 +201,8 @@ void loadingFrames(OffscreenGLSurface& gl, int style, Pictures pictures, int fra
     times.erase(times.begin());
     report((what + ", loading").c_str(), times, true);
     const auto slowest = std::max_element(times.begin(), times.end(), [](const FrameTime& a, const FrameTime& b) { return a.cpu < b.cpu; });
-    std::printf("%-34s   slowest: %s\n", "", std::filesystem::path(slowest->path).filename().c_str());
+    if (!slowest->path.empty())
+        std::printf("%-34s   slowest: %s\n", "", std::filesystem::path(slowest->path).filename().c_str());
     report((what + ", no load").c_str(), times, false);
 }
 

@@ -12,10 +12,10 @@
 #include "BenchTiming.h"
 #include "platform/Log.h"
 #include "platform/OffscreenGLSurface.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "render/LumivelGL.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "textures/LVTexture.h"
 
 #include <QImage>
@@ -82,31 +82,25 @@ double reference(const std::string& path, int edge, int runs)
 }
 
 // A renderer whose only picture is the file under test.
-class OnePictureRenderer : public LumivelGL {
-public:
-    explicit OnePictureRenderer(std::string path)
-        : LumivelGL(Rect { {}, { 1024, 768 } }, false)
-        , mPath(std::move(path))
-    {
-        setImageDecoder(std::make_shared<QtImageDecoder>());
-    }
-    std::vector<std::string> loadImagePaths() override { return { mPath }; }
-
-private:
-    std::string mPath;
-};
+std::unique_ptr<LumivelGL> onePictureRenderer(const std::string& path)
+{
+    auto view = std::make_unique<LumivelGL>(Rect { {}, { 1024, 768 } }, false);
+    view->setImageDecoder(std::make_shared<QtImageDecoder>());
+    view->setImageListBuilder([path](const auto&) { return std::vector<std::string> { path }; });
+    return view;
+}
 
 double frameLoading(const std::string& path, OffscreenGLSurface& gl, int runs)
 {
     return medianMilliseconds(runs, [&] {
         // A new renderer each time: the same picture again would come from its cache.
-        OnePictureRenderer view(path);
-        view.setSurface(&gl);
-        view.startAnimation();
-        view.setNeedsDisplay(true);
-        view.displayIfNeeded();
+        auto view = onePictureRenderer(path);
+        view->setSurface(&gl);
+        view->startAnimation();
+        view->setNeedsDisplay(true);
+        view->displayIfNeeded();
         glFinish();
-        view.stopAnimation();
+        view->stopAnimation();
     });
 }
 

@@ -3,9 +3,9 @@
 
 #include "platform/Log.h"
 #include "platform/Random.h"
+#include "render/PathPrediction.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "render/PathPrediction.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 #include "sprites/Lumivel.h"
@@ -57,7 +57,7 @@ void LumivelGL::setImageDecoder(std::shared_ptr<const ImageDecoder> decoder)
 {
     if (!mPictureCache)
         mPictureCache = std::make_shared<FittedPictureCache>();
-    mReadAhead = decoder ? std::make_unique<PictureReadAhead>(std::move(decoder), mPictureCache) : nullptr;
+    mReadAhead = decoder ? std::make_unique<PictureReadAhead>(std::move(decoder), mPictureCache, mDecodeTimeLimit) : nullptr;
 }
 
 void LumivelGL::startAnimation()
@@ -102,7 +102,7 @@ void LumivelGL::stopAnimation()
 
 std::vector<std::string> LumivelGL::loadImagePaths()
 {
-    return ImagePathList::loadImagePaths([this](const std::string& path) { initiateLiveQuery(path); });
+    return mImageListBuilder([this](const std::string& path) { initiateLiveQuery(path); });
 }
 
 void LumivelGL::initiateLiveQuery(const std::string& path)
@@ -112,6 +112,8 @@ void LumivelGL::initiateLiveQuery(const std::string& path)
 
 std::unique_ptr<LVTexture> LumivelGL::textureWithImageAtPath(const std::string& path)
 {
+    if (mTextureMaker)
+        return mTextureMaker(path);
     if (!mReadAhead)
         return nullptr;
     const auto taken = mReadAhead->take(path, [this] {

@@ -5,10 +5,13 @@
 #include "platform/ImageDecoder.h"
 #include "query/MetadataQuery.h"
 #include "render/PictureReadAhead.h"
+#include "sources/ImagePathList.h"
 #include "sprites/Sprite.h"
 #include "textures/LVTexture.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +30,20 @@ public:
     // The decoder that reads the pictures; the host hands it in before the first
     // frame. Without one every picture is unreadable.
     void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder);
+    // The longest one picture's decode is waited for (Image::kMaximumDecodeTime
+    // unless set); takes effect with the next setImageDecoder.
+    void setDecodeTimeLimit(std::chrono::milliseconds limit) { mDecodeTimeLimit = limit; }
+
+    // Builds the configured source's picture list, starting a saved search's live
+    // query through the starter it is given; ImagePathList::loadImagePaths unless set.
+    using ImageListBuilder = std::function<std::vector<std::string>(const ImagePathList::LiveQueryStarter&)>;
+    void setImageListBuilder(ImageListBuilder builder) { mImageListBuilder = std::move(builder); }
+
+    // Makes the texture of a chosen path on the frame's own thread, in place of the
+    // decoder and its reading ahead: for tools and tests that draw textures of their
+    // own. Null (the default) reads through the decoder.
+    using TextureMaker = std::function<std::unique_ptr<LVTexture>(const std::string& path)>;
+    void setTextureMaker(TextureMaker maker) { mTextureMaker = std::move(maker); }
 
     // Reads the settings and readies the view for its first frame.
     void startAnimation();
@@ -44,7 +61,7 @@ public:
     void imageExpired(Sprite& sprite) override;
 
     // The paths of the configured source; never fails, possibly empty.
-    virtual std::vector<std::string> loadImagePaths();
+    std::vector<std::string> loadImagePaths();
 
     // Starts the live query of the saved search at path; without one (the file
     // cannot be read or its expression is refused) this start shows nothing.
@@ -64,14 +81,13 @@ public:
     // The pictures read ahead of the frames that use them; null without a decoder.
     const PictureReadAhead* pictureReadAhead() const { return mReadAhead.get(); }
 
-protected:
+private:
     // The texture of one chosen path, or null when it cannot be read.
-    virtual std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
+    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path);
     // The paths the next count top-ups are expected to choose, so that their pictures
     // can be read ahead; a choice that cannot be foreseen gives none.
-    virtual std::vector<std::string> upcomingPaths(std::size_t count) const;
+    std::vector<std::string> upcomingPaths(std::size_t count) const;
 
-private:
     struct ChosenFormat {
         std::optional<PixelFormat> format;
         bool doubleBuffer;
@@ -87,6 +103,9 @@ private:
     void dropExpiredSprites();
     void readAhead();
 
+    ImageListBuilder mImageListBuilder { ImagePathList::loadImagePaths };
+    TextureMaker mTextureMaker;
+    std::chrono::milliseconds mDecodeTimeLimit { Image::kMaximumDecodeTime };
     std::unique_ptr<PictureReadAhead> mReadAhead;
     std::shared_ptr<FittedPictureCache> mPictureCache;
     // The largest texture edge of the latest picture, which the next ones are read

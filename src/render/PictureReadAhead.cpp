@@ -30,9 +30,11 @@ struct PictureReadAhead::Job {
     PictureRead read;
 };
 
-PictureReadAhead::PictureReadAhead(std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<FittedPictureCache> cache)
+PictureReadAhead::PictureReadAhead(std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<FittedPictureCache> cache,
+    std::chrono::milliseconds decodeTimeLimit)
     : mDecoder(std::move(decoder))
     , mCache(std::move(cache))
+    , mDecodeTimeLimit(decodeTimeLimit)
 {
 }
 
@@ -49,10 +51,10 @@ void PictureReadAhead::interruptWaits()
 // Reads the job's picture, which the caller has marked as running. The task owns
 // everything it uses: the renderer may be gone when it ends.
 void PictureReadAhead::run(const std::shared_ptr<Job>& job, const std::shared_ptr<const ImageDecoder>& decoder,
-    const std::shared_ptr<FittedPictureCache>& cache)
+    const std::shared_ptr<FittedPictureCache>& cache, std::chrono::milliseconds decodeTimeLimit)
 {
     PictureRead read = readFittedPicture(
-        job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get());
+        job->path, *decoder, [edge = job->maximumEdge] { return edge; }, cache.get(), decodeTimeLimit);
     {
         std::lock_guard lock(job->mutex);
         job->read = std::move(read);
@@ -66,14 +68,14 @@ std::shared_ptr<PictureReadAhead::Job> PictureReadAhead::queue(const std::string
     auto job = std::make_shared<Job>();
     job->path = path;
     job->maximumEdge = maximumEdge;
-    BackgroundWorkers::post([job, decoder = mDecoder, cache = mCache] {
+    BackgroundWorkers::post([job, decoder = mDecoder, cache = mCache, limit = mDecodeTimeLimit] {
         {
             std::lock_guard lock(job->mutex);
             if (job->state != Job::State::Queued)
                 return;
             job->state = Job::State::Running;
         }
-        run(job, decoder, cache);
+        run(job, decoder, cache, limit);
     });
     return job;
 }
@@ -114,7 +116,7 @@ std::optional<PictureReadAhead::Taken> PictureReadAhead::finished(const std::sha
     std::unique_lock lock(job->mutex);
     if (job->state == Job::State::Queued) {
         job->state = Job::State::Running;
-        BackgroundWorkers::runAtOnce([job, decoder = mDecoder, cache = mCache] { run(job, decoder, cache); });
+        BackgroundWorkers::runAtOnce([job, decoder = mDecoder, cache = mCache, limit = mDecodeTimeLimit] { run(job, decoder, cache, limit); });
     }
     while (job->state == Job::State::Running) {
         if (sWaitsInterrupted.load())
@@ -148,5 +150,5 @@ PictureReadAhead::Taken PictureReadAhead::take(const std::string& path, const st
         }
     }
     ++mUnforeseen;
-    return Taken { readFittedPicture(path, *mDecoder, edgeOnce, mCache.get()), false };
+    return Taken { readFittedPicture(path, *mDecoder, edgeOnce, mCache.get(), mDecodeTimeLimit), false };
 }

@@ -4,6 +4,7 @@
 #include "platform/ImageDecoder.h"
 #include "textures/PictureFile.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,7 +19,9 @@
 // read it no longer needs.
 class PictureReadAhead {
 public:
-    PictureReadAhead(std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<FittedPictureCache> cache);
+    // Each picture's decode is waited for at most decodeTimeLimit.
+    PictureReadAhead(std::shared_ptr<const ImageDecoder> decoder, std::shared_ptr<FittedPictureCache> cache,
+        std::chrono::milliseconds decodeTimeLimit = Image::kMaximumDecodeTime);
     ~PictureReadAhead();
     PictureReadAhead(const PictureReadAhead&) = delete;
     PictureReadAhead& operator=(const PictureReadAhead&) = delete;
@@ -54,10 +57,11 @@ private:
     std::shared_ptr<Job> queue(const std::string& path, float maximumEdge);
     std::optional<Taken> finished(const std::shared_ptr<Job>& job);
     static void run(const std::shared_ptr<Job>& job, const std::shared_ptr<const ImageDecoder>& decoder,
-        const std::shared_ptr<FittedPictureCache>& cache);
+        const std::shared_ptr<FittedPictureCache>& cache, std::chrono::milliseconds decodeTimeLimit);
 
     std::shared_ptr<const ImageDecoder> mDecoder;
     std::shared_ptr<FittedPictureCache> mCache;
+    std::chrono::milliseconds mDecodeTimeLimit;
     std::map<std::string, std::shared_ptr<Job>> mJobs;
     int mForeseen { 0 };
     int mUnforeseen { 0 };

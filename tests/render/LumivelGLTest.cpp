@@ -15,36 +15,36 @@ using Paths = std::vector<std::string>;
 // A renderer whose picture list the test decides: paths starting "/bad" cannot be
 // read, "/empty" is a picture of no size, any other is a 4 x 4 picture. Records the
 // paths asked for, on which frame, and the GL names of its textures.
-class ScriptedRenderer : public LumivelGL {
-public:
-    using LumivelGL::LumivelGL;
-    Paths paths, requested;
-    std::vector<int> requestFrames;
-    std::set<GLuint> names;
-    int frames { 0 };
-
-    Paths loadImagePaths() override { return paths; }
+struct ScriptedRenderer {
+    explicit ScriptedRenderer(bool preview)
+        : renderer(Rect { {}, { 64, 64 } }, preview)
+    {
+        renderer.setImageListBuilder([this](const auto&) { return paths; });
+        renderer.setTextureMaker([this](const std::string& path) -> std::unique_ptr<LVTexture> {
+            requested.push_back(path);
+            requestFrames.push_back(frames + 1);
+            if (path.starts_with("/bad"))
+                return nullptr;
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            names.insert(name);
+            return std::make_unique<LVTexture>(name, path == "/empty" ? Size {} : Size { 4, 4 }, Size { 1, 1 });
+        });
+    }
     void draw(int count)
     {
         for (int i = 0; i < count; ++i, ++frames) {
-            setNeedsDisplay(true);
-            displayIfNeeded();
+            renderer.setNeedsDisplay(true);
+            renderer.displayIfNeeded();
         }
     }
     int liveTextures() const { return int(std::count_if(names.begin(), names.end(), glIsTexture)); }
 
-protected:
-    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
-    {
-        requested.push_back(path);
-        requestFrames.push_back(frames + 1);
-        if (path.starts_with("/bad"))
-            return nullptr;
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        names.insert(name);
-        return std::make_unique<LVTexture>(name, path == "/empty" ? Size {} : Size { 4, 4 }, Size { 1, 1 });
-    }
+    LumivelGL renderer;
+    Paths paths, requested;
+    std::vector<int> requestFrames;
+    std::set<GLuint> names;
+    int frames { 0 };
 };
 
 // Two pixels a point, as on a dense screen.
@@ -52,9 +52,9 @@ class LumivelGLTest : public RendererTest<64, 64, 2> {
 protected:
     std::unique_ptr<ScriptedRenderer> started(Paths paths, bool preview = false)
     {
-        auto view = std::make_unique<ScriptedRenderer>(Rect { {}, { 64, 64 } }, preview);
+        auto view = std::make_unique<ScriptedRenderer>(preview);
         view->paths = std::move(paths);
-        RendererTest::started(*view);
+        RendererTest::started(view->renderer);
         return view;
     }
 };
@@ -70,7 +70,7 @@ TEST_F(LumivelGLTest, FillsOneAFrameToTheLimitReplacesFinishedOnesKeepsNoDeadTex
         auto view = started({ "/a", "/b", "/c" });
         for (int n = 1; n <= 400; ++n) {
             view->draw(1);
-            const std::size_t live = view->liveSpriteCount();
+            const std::size_t live = view->renderer.liveSpriteCount();
             ASSERT_TRUE(n > 8 ? live <= 8 : live == std::size_t(n)) << "the eighth sprite comes in the eighth frame";
             ASSERT_EQ(view->liveTextures(), int(live)) << "a finished sprite's texture goes at the end of its frame " << n;
         }
@@ -132,10 +132,10 @@ TEST_F(LumivelGLTest, UnreadablePicturesAreCountedLoggedAndDropped)
         Paths requested;
         for (std::size_t i = 0; i < row.starts.size(); ++i) {
             ScriptedRenderer& view = i == 1 ? *preview : *full;
-            view.stopAnimation();
+            view.renderer.stopAnimation();
             view.paths = row.starts[i];
             view.requested.clear();
-            view.startAnimation();
+            view.renderer.startAnimation();
             view.draw(4);
             requested.insert(requested.end(), view.requested.begin(), view.requested.end());
         }

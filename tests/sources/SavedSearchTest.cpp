@@ -2,8 +2,8 @@
 #include "sources/SavedSearch.h"
 #include "FakeMimeDatabase.h"
 #include "RendererTest.h"
-#include "settings/PropertyList.h"
 #include "platform/Random.h"
+#include "settings/PropertyList.h"
 #include "sources/ImagePathList.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +19,15 @@ using namespace std::chrono_literals;
 
 // Pictures are placeholders, and a ".txt" result cannot be loaded, like any file
 // that is not a picture.
-class RecordingRenderer : public LumivelGL {
-public:
-    using LumivelGL::LumivelGL;
-    Paths requested;
-
-protected:
-    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
-    {
+void recordTextures(LumivelGL& view, Paths& requested)
+{
+    view.setTextureMaker([&requested](const std::string& path) -> std::unique_ptr<LVTexture> {
         requested.push_back(path);
         if (path.ends_with(".txt"))
             return nullptr;
         return std::make_unique<LVTexture>(0, Size { 4, 4 }, Size { 1, 1 });
-    }
-};
+    });
+}
 
 void writePropertyList(const std::filesystem::path& path, PropertyDictionary root)
 {
@@ -50,6 +45,7 @@ protected:
     void SetUp() override
     {
         RendererTest::SetUp();
+        recordTextures(mView, mRequested);
         moduleSettings().setInteger(ImagePathList::kSourceFolder, SettingsKey::Source);
         moduleSettings().setObject(PropertyValue(search().string()), SettingsKey::ImageDir);
         moduleSettings().setInteger(100, SettingsKey::ImageLimit);
@@ -83,7 +79,8 @@ protected:
 
     ScopedFakeMimeDatabase mTypes;
     TemporaryFolder mFolder;
-    RecordingRenderer mView { Rect { {}, { 64, 64 } }, false };
+    LumivelGL mView { Rect { {}, { 64, 64 } }, false };
+    Paths mRequested;
 };
 
 }
@@ -113,20 +110,20 @@ TEST_F(SavedSearchTest, PicturesAppearOnceResultsExistAndTheCursorWrapsWhenTheCo
 {
     start();
     frame();
-    EXPECT_TRUE(mView.requested.empty() && mView.pathCount() == 0u);
+    EXPECT_TRUE(mRequested.empty() && mView.pathCount() == 0u);
 
     for (const char* name : { "a.jpg", "b.jpg", "c.jpg", "d.jpg" })
         add(name);
     ASSERT_TRUE(countBecomes(4));
     for (int i = 0; i < 3; ++i)
         frame();
-    EXPECT_EQ(mView.requested, (Paths { at("a.jpg"), at("b.jpg"), at("c.jpg") }));
+    EXPECT_EQ(mRequested, (Paths { at("a.jpg"), at("b.jpg"), at("c.jpg") }));
 
     std::filesystem::remove(at("c.jpg"));
     std::filesystem::remove(at("d.jpg"));
     ASSERT_TRUE(countBecomes(2));
     frame();
-    EXPECT_EQ(mView.requested.back(), at("a.jpg")) << "a cursor past the count starts again at the first result";
+    EXPECT_EQ(mRequested.back(), at("a.jpg")) << "a cursor past the count starts again at the first result";
 
     moduleSettings().setInteger(1, SettingsKey::ImageOrder);
     mView.stopAnimation();
@@ -135,9 +132,9 @@ TEST_F(SavedSearchTest, PicturesAppearOnceResultsExistAndTheCursorWrapsWhenTheCo
     srandom(11);
     const auto expected = query.resultPathAtIndex(static_cast<std::size_t>(uniformInteger(0, static_cast<int>(query.resultCount()) - 1)));
     srandom(11);
-    mView.requested.clear();
+    mRequested.clear();
     frame();
-    EXPECT_EQ(mView.requested, (Paths { *expected }));
+    EXPECT_EQ(mRequested, (Paths { *expected }));
 }
 
 TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesANewQuery)
@@ -150,15 +147,15 @@ TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesA
     start();
     frame();
     frame();
-    EXPECT_EQ(mView.requested, (Paths { at("notes.txt"), at("notes.txt") }));
+    EXPECT_EQ(mRequested, (Paths { at("notes.txt"), at("notes.txt") }));
     EXPECT_EQ(mView.liveImageQuery()->resultCount(), 1u);
     EXPECT_EQ(log.lines(), Paths(2, "Unable to load " + at("notes.txt") + "."));
 
     mView.stopAnimation();
     EXPECT_EQ(mView.liveImageQuery(), nullptr);
     searchFor("kMDItemFSName == \"*.jpg\"");
-    mView.requested.clear();
+    mRequested.clear();
     start();
     frame();
-    EXPECT_EQ(mView.requested, (Paths { at("b.jpg") })) << "a new query from the file as it is now";
+    EXPECT_EQ(mRequested, (Paths { at("b.jpg") })) << "a new query from the file as it is now";
 }

@@ -46,21 +46,13 @@ std::unique_ptr<LVTexture> quadrantTexture(int w, int h, int tw, int th, const R
 
 // Loads "/red" and "/green" as solid 16 x 16 pictures, "/portrait" as 30 x 50 and any
 // other path as 48 x 32.
-class PictureRenderer : public LumivelGL {
-public:
-    using LumivelGL::LumivelGL;
-    std::vector<std::string> paths;
-    std::vector<std::string> loadImagePaths() override { return paths; }
-
-protected:
-    std::unique_ptr<LVTexture> textureWithImageAtPath(const std::string& path) override
-    {
-        return path == "/red"     ? quadrantTexture(16, 16, 16, 16, &kBottomLeft)
-            : path == "/green"    ? quadrantTexture(16, 16, 16, 16, &kBottomRight)
-            : path == "/portrait" ? quadrantTexture(30, 50, 32, 64)
-                                  : quadrantTexture(48, 32, 64, 64);
-    }
-};
+std::unique_ptr<LVTexture> pictureTexture(const std::string& path)
+{
+    return path == "/red"     ? quadrantTexture(16, 16, 16, 16, &kBottomLeft)
+        : path == "/green"    ? quadrantTexture(16, 16, 16, 16, &kBottomRight)
+        : path == "/portrait" ? quadrantTexture(30, 50, 32, 64)
+                              : quadrantTexture(48, 32, 64, 64);
+}
 
 // A frame-buffer rectangle in pixels from the lower left.
 struct Box {
@@ -110,13 +102,14 @@ struct Shadow {
 
 class PictureSpriteFrames : public RendererTest<kW, kH> {
 protected:
-    std::unique_ptr<PictureRenderer> start(int style, int limit, std::vector<std::string> paths)
+    std::unique_ptr<LumivelGL> start(int style, int limit, std::vector<std::string> paths)
     {
         auto& settings = moduleSettings();
         settings.setInteger(style, SettingsKey::ImageStyle);
         settings.setInteger(limit, SettingsKey::ImageLimit);
-        auto view = std::make_unique<PictureRenderer>(Rect { {}, { kW, kH } }, false);
-        view->paths = std::move(paths);
+        auto view = std::make_unique<LumivelGL>(Rect { {}, { kW, kH } }, false);
+        view->setImageListBuilder([paths = std::move(paths)](const auto&) { return paths; });
+        view->setTextureMaker(pictureTexture);
         started(*view);
         return view;
     }
