@@ -53,5 +53,5 @@ void FrameClock::scheduleNext()
     if (mNextDeadlineNs < now - mIntervalNs)
         mNextDeadlineNs = now;
     const std::int64_t waitMs = std::max<std::int64_t>(0, (mNextDeadlineNs - now + 500'000) / 1'000'000);
-    mTimer.start(static_cast<int>(std::min<std::int64_t>(waitMs, 24 * 3600 * 1000)));
+    mTimer.start(static_cast<int>(std::min<std::int64_t>(waitMs, std::int64_t { 24 } * 3600 * 1000)));
 }

@@ -106,7 +106,7 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 }
 
-int SaverHost::run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
+int SaverHost::run(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder)
 {
     if (!DisplayCheck::displayReachable())
         return 1;

@@ -90,7 +90,7 @@ int Snapshot::run(const CommandLine& line, std::shared_ptr<const ImageDecoder> d
     view.stopAnimation();
 
     // GL rows run bottom to top; the frame is opaque whatever blending left in alpha.
-    const QImage frameImage(pixels.data(), line.width, line.height, line.width * 4, QImage::Format_RGBX8888);
+    const QImage frameImage(pixels.data(), line.width, line.height, static_cast<qsizetype>(line.width) * 4, QImage::Format_RGBX8888);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

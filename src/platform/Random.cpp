@@ -41,7 +41,7 @@ RandomStateCopy RandomStateCopy::current()
     std::memcpy(&head, real, sizeof head);
     const int type = head % kTypes;
     RandomStateCopy copy;
-    copy.mState.resize(static_cast<std::size_t>(kDegrees[type] + 1));
+    copy.mState.resize(static_cast<std::size_t>(kDegrees[type]) + 1);
     std::memcpy(copy.mState.data(), real, copy.mState.size() * sizeof(std::int32_t));
     setstate(real);
     return copy;

@@ -74,6 +74,8 @@ public:
     const PropertyValue* find(std::string_view key) const;
 
     const Storage& storage() const { return mValue; }
+    // For taking the contents out of a value about to be dropped.
+    Storage& storage() { return mValue; }
 
     friend bool operator==(const PropertyValue&, const PropertyValue&) = default;
 

@@ -48,6 +48,31 @@ std::string_view PlistXMLText::trimmed(std::string_view text)
     return text;
 }
 
+namespace {
+
+// The character of the entity called name (between '&' and ';') added to out;
+// false for a name XML does not define or a character it cannot hold.
+bool appendEntity(std::string& out, std::string_view name)
+{
+    static constexpr std::pair<std::string_view, char> kNamed[] = { { "lt", '<' }, { "gt", '>' }, { "amp", '&' }, { "quot", '"' }, { "apos", '\'' } };
+    for (const auto& [entity, character] : kNamed) {
+        if (name == entity) {
+            out += character;
+            return true;
+        }
+    }
+    if (name.size() < 2 || name[0] != '#')
+        return false;
+    const bool hex = name[1] == 'x';
+    const auto code = parseWholeInteger<std::uint32_t>(name.substr(hex ? 2 : 1), hex ? 16 : 10);
+    if (!code || *code == 0 || *code > 0x10FFFF || (*code >= 0xD800 && *code <= 0xDFFF))
+        return false;
+    appendUTF8(out, *code);
+    return true;
+}
+
+}
+
 bool PlistXMLText::appendDecoded(std::string& out, std::string_view text)
 {
     while (!text.empty()) {
@@ -61,26 +86,8 @@ bool PlistXMLText::appendDecoded(std::string& out, std::string_view text)
             return false;
         const std::string_view name = text.substr(0, semi);
         text.remove_prefix(semi + 1);
-        if (name == "lt")
-            out += '<';
-        else if (name == "gt")
-            out += '>';
-        else if (name == "amp")
-            out += '&';
-        else if (name == "quot")
-            out += '"';
-        else if (name == "apos")
-            out += '\'';
-        else if (name.size() > 1 && name[0] == '#') {
-            const bool hex = name[1] == 'x';
-            const std::string_view digits = name.substr(hex ? 2 : 1);
-            const auto code = parseWholeInteger<std::uint32_t>(digits, hex ? 16 : 10);
-            if (!code || *code == 0 || *code > 0x10FFFF || (*code >= 0xD800 && *code <= 0xDFFF))
-                return false;
-            appendUTF8(out, *code);
-        } else {
+        if (!appendEntity(out, name))
             return false;
-        }
     }
     return true;
 }
@@ -139,7 +146,7 @@ std::optional<double> PlistXMLText::parseDate(std::string_view text)
         return std::nullopt;
     const std::int64_t days = daysFromCivil(fields[0], static_cast<unsigned>(fields[1]), static_cast<unsigned>(fields[2]))
         - daysFromCivil(2001, 1, 1);
-    return static_cast<double>(days * 86400 + fields[3] * 3600 + fields[4] * 60 + fields[5]);
+    return static_cast<double>(days * 86400 + std::int64_t { fields[3] } * 3600 + std::int64_t { fields[4] } * 60 + fields[5]);
 }
 
 std::optional<PropertyData> PlistXMLText::parseBase64(std::string_view text)

@@ -28,7 +28,7 @@ struct Decode {
 // limit. Neither Qt's readers nor libheif can be interrupted, so a decode that runs
 // longer (a picture that inflates to hundreds of megabytes within the allocation
 // bound, on a slow machine) is left to end alone and what it gives is dropped.
-std::optional<FittedPicture> fitWithinTimeLimit(std::shared_ptr<OpenPicture> open, float maximumEdge, std::chrono::milliseconds timeLimit)
+std::optional<FittedPicture> fitWithinTimeLimit(const std::shared_ptr<OpenPicture>& open, float maximumEdge, std::chrono::milliseconds timeLimit)
 {
     auto decode = std::make_shared<Decode>();
     BackgroundWorkers::runAtOnce([open, decode, maximumEdge] {
@@ -46,7 +46,7 @@ std::optional<FittedPicture> fitWithinTimeLimit(std::shared_ptr<OpenPicture> ope
     return std::move(decode->picture);
 }
 
-PictureRead fit(std::shared_ptr<OpenPicture> open, PictureRead read, const std::string& path, const std::function<float()>& maximumEdge,
+PictureRead fit(const std::shared_ptr<OpenPicture>& open, PictureRead read, const std::string& path, const std::function<float()>& maximumEdge,
     FittedPictureCache* cache, std::chrono::milliseconds timeLimit)
 {
     if (!open->image)
@@ -58,7 +58,7 @@ PictureRead fit(std::shared_ptr<OpenPicture> open, PictureRead read, const std::
         if (read.picture)
             return read;
     }
-    if (auto fitted = fitWithinTimeLimit(std::move(open), read.maximumEdge, timeLimit))
+    if (auto fitted = fitWithinTimeLimit(open, read.maximumEdge, timeLimit))
         read.picture = std::make_shared<const FittedPicture>(std::move(*fitted));
     if (cache && read.stamp)
         cache->insert(path, *read.stamp, read.maximumEdge, read.picture);
@@ -82,5 +82,5 @@ PictureRead readFittedPicture(const std::string& path, const ImageDecoder& decod
     } else {
         open->image = decoder.imageWithContentsOfFile(path);
     }
-    return fit(std::move(open), std::move(read), path, maximumEdge, cache, timeLimit);
+    return fit(open, std::move(read), path, maximumEdge, cache, timeLimit);
 }

@@ -61,6 +61,15 @@ std::optional<JpegFrame> parseFrame(const unsigned char* payload, qint64 length,
     return frame;
 }
 
+// The bytes to step over for a fill byte (1) or a marker that has no length (2:
+// TEM and the restart markers); 0 for a marker followed by its length.
+int lengthlessMarkerSize(unsigned char marker)
+{
+    if (marker == 0xFF)
+        return 1;
+    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7) ? 2 : 0;
+}
+
 }
 
 std::optional<JpegFrame> readJpegFrame(QIODevice& device)
@@ -74,8 +83,8 @@ std::optional<JpegFrame> readJpegFrame(QIODevice& device)
     qint64 at = 2; // past the start-of-image marker
     std::array<unsigned char, 4> head {};
     for (int markers = 0; !found && markers < kMostMarkers && readAt(device, at, head.data(), 4) && head[0] == 0xFF; ++markers) {
-        if (head[1] == 0xFF || head[1] == 0x01 || (head[1] >= 0xD0 && head[1] <= 0xD7)) {
-            at += head[1] == 0xFF ? 1 : 2; // fill byte, or a marker without a length
+        if (const int skip = lengthlessMarkerSize(head[1])) {
+            at += skip;
             continue;
         }
         const qint64 length = static_cast<qint64>(readBigEndian(head.data() + 2, 2));
