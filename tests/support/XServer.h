@@ -60,7 +60,10 @@ private:
 // A child process running the program with extra environment; killed if still alive.
 class ProgramRun {
 public:
-    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment);
+    // beforeExec runs in the child just before the program starts, to point its
+    // descriptors elsewhere; it may call only what is safe after fork.
+    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+        const std::function<void()>& beforeExec = {});
     ~ProgramRun();
     bool running() const { return mPid > 0 && !mStatus; }
     // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
