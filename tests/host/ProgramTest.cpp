@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
-#include <thread>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -43,6 +42,21 @@ std::pair<int, std::string> runWithOutput(const std::vector<std::string>& argume
     });
     const auto status = run.wait(30000);
     return { status.value_or(1001), fileContents(errors) };
+}
+
+// Whether the saver's frame comes to wait for a picture: the main thread, which draws
+// the frames, no longer goes back to the event loop's poll, where it sits between
+// frames; a frame being drawn keeps it away for a few milliseconds only.
+bool frameWaits(int pid)
+{
+    const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    auto polled = std::chrono::steady_clock::now();
+    return eventually([&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (fileContents(wchan).find("poll") != std::string::npos)
+            polled = now;
+        return now - polled > std::chrono::milliseconds(250);
+    });
 }
 
 }
@@ -134,7 +148,7 @@ TEST(Program, SigtermEndsTheSaverPromptlyWhileAPictureIsStillBeingRead)
     const auto window = server->createWindow(300, 200);
     ProgramRun saver({ ENDLESS_PICTURE_SAVER, folder.string(), "-window-id", std::to_string(window) }, displayEnvironment(preferences, *server));
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder.string() + ".reading"); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the frame that needs it is waiting now
+    ASSERT_TRUE(frameWaits(saver.pid()));
 
     const auto sent = std::chrono::steady_clock::now();
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
@@ -228,10 +242,12 @@ TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
     std::vector<std::uint32_t> shown;
     ASSERT_TRUE(eventually([&] { return !(shown = server->shownTopLevels()).empty(); }));
     ASSERT_EQ(shown.size(), 1u);
-    // Let the window settle before it is asked to close.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    server->closeWindow(shown[0]);
-    EXPECT_EQ(run.wait(10000), 0);
+    // A window shown but not yet ready ignores the request, so it is asked again until it goes.
+    EXPECT_TRUE(eventually([&] {
+        server->closeWindow(shown[0]);
+        return run.wait(250).has_value();
+    }));
+    EXPECT_EQ(run.wait(0), 0);
     ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
     EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";
 }

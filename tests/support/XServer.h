@@ -66,6 +66,8 @@ public:
         const std::function<void()>& beforeExec = {});
     ~ProgramRun();
     bool running() const { return mPid > 0 && !mStatus; }
+    // The child's process id.
+    int pid() const { return mPid; }
     // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
     std::optional<int> signalAndWait(int signal, int timeoutMs);
     // Waits up to timeoutMs; the exit status (128 + n for a signal), or nothing.
