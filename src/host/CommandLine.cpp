@@ -174,56 +174,128 @@ std::optional<Mode> combinedMode(std::optional<Mode> given, Mode next)
     return rootAndId ? std::optional(Mode::WindowId) : std::nullopt;
 }
 
+// Reads the words one at a time into a CommandLine; each step gives an error
+// message for the person, or nothing.
+class Reader {
+public:
+    explicit Reader(const std::vector<std::string>& arguments)
+        : mArguments(arguments)
+    {
+    }
+
+    ParsedCommandLine read()
+    {
+        for (mNext = 0; mNext < mArguments.size();) {
+            const std::string& word = mArguments[mNext++];
+            if (auto error = dashed(word))
+                return failed(*error);
+            const std::string name = normalised(word);
+            if (auto done = standalone(name))
+                return *done;
+            if (auto error = takeOption(name, word))
+                return failed(*error);
+        }
+        if (mLine.nullSeparated && mLine.mode != Mode::List)
+            return failed("--null may only be given with --list");
+        return { mLine, {} };
+    }
+
+private:
+    static ParsedCommandLine failed(const std::string& message) { return { std::nullopt, message }; }
+
+    // Every option starts with a dash: a stray word ("xImageDir", or an empty
+    // variable in a script) is not read as the option it resembles.
+    static std::optional<std::string> dashed(const std::string& word)
+    {
+        if (word.empty())
+            return "an empty argument is not an option";
+        if (word[0] != '-')
+            return "not an option: " + word;
+        return std::nullopt;
+    }
+
+    // --help, --version and --configure end the reading wherever they stand.
+    std::optional<ParsedCommandLine> standalone(const std::string& name) const
+    {
+        // The window saves what it shows, so a value given for this run only would be stored.
+        if (name == "-configure" && mArguments.size() > 1)
+            return failed("--configure takes no other arguments: the window edits the stored settings");
+        CommandLine line;
+        if (name == "-help" || name == "-h")
+            line.mode = Mode::Help;
+        else if (name == "-version")
+            line.mode = Mode::Version;
+        else if (name == "-configure")
+            line.mode = Mode::Configure;
+        else
+            return std::nullopt;
+        return ParsedCommandLine { line, {} };
+    }
+
+    // The word after an option, which is its value whatever it looks like.
+    std::optional<std::string> value(std::string& text, const std::string& missing)
+    {
+        if (mNext >= mArguments.size())
+            return missing;
+        text = mArguments[mNext++];
+        return std::nullopt;
+    }
+
+    std::optional<std::string> takeOption(const std::string& name, const std::string& word)
+    {
+        const Option* option = findOption(name);
+        if (!option)
+            return setting(name, word);
+        std::string text;
+        if (option->takesValue) {
+            if (auto error = value(text, option->missingValue))
+                return error;
+        }
+        if (auto error = option->apply(mLine, text))
+            return error;
+        return option->mode ? chooseMode(*option->mode) : std::nullopt;
+    }
+
+    // "-ImageLimit 16": a setting for this run only.
+    std::optional<std::string> setting(const std::string& name, const std::string& word)
+    {
+        const std::string key = name.substr(1);
+        if (!SettingsTable::find(key))
+            return "unknown option: " + word;
+        std::string text;
+        if (auto error = value(text, name + " needs a value"))
+            return error;
+        mLine.settingArguments.emplace_back(key, text);
+        return std::nullopt;
+    }
+
+    std::optional<std::string> chooseMode(Mode mode)
+    {
+        auto combined = combinedMode(mModeGiven ? std::optional(mLine.mode) : std::nullopt, mode);
+        if (!combined)
+            return "only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given";
+        mLine.mode = *combined;
+        mModeGiven = true;
+        return std::nullopt;
+    }
+
+    const std::vector<std::string>& mArguments;
+    std::size_t mNext { 0 };
+    CommandLine mLine;
+    bool mModeGiven { false };
+};
+
 }
 
 ParsedCommandLine CommandLine::parse(const std::vector<std::string>& arguments)
 {
-    CommandLine line;
     if (!arguments.empty() && arguments[0] == "defaults") {
+        CommandLine line;
         line.mode = Mode::Defaults;
         line.defaultsArguments.assign(arguments.begin() + 1, arguments.end());
         return { line, {} };
     }
-    auto fail = [](const std::string& message) { return ParsedCommandLine { std::nullopt, message }; };
-    bool modeGiven = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string name = normalised(arguments[i]);
-        // The window saves what it shows, so a value given for this run only would be stored.
-        if (name == "-configure" && arguments.size() > 1)
-            return fail("--configure takes no other arguments: the window edits the stored settings");
-        if (name == "-help" || name == "-h" || name == "-version" || name == "-configure") {
-            line.mode = name == "-version" ? Mode::Version : name == "-configure" ? Mode::Configure
-                                                                                  : Mode::Help;
-            return { line, {} };
-        }
-        const Option* option = findOption(name);
-        if (!option && SettingsTable::find(std::string_view(name).substr(1))) {
-            if (i + 1 >= arguments.size())
-                return fail(name + " needs a value");
-            line.settingArguments.emplace_back(name.substr(1), arguments[++i]);
-            continue;
-        }
-        if (!option)
-            return fail("unknown option: " + arguments[i]);
-        std::string value;
-        if (option->takesValue) {
-            if (i + 1 >= arguments.size())
-                return fail(option->missingValue);
-            value = arguments[++i];
-        }
-        if (auto error = option->apply(line, value))
-            return fail(*error);
-        if (option->mode) {
-            auto mode = combinedMode(modeGiven ? std::optional(line.mode) : std::nullopt, *option->mode);
-            if (!mode)
-                return fail("only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given");
-            line.mode = *mode;
-            modeGiven = true;
-        }
-    }
-    if (line.nullSeparated && line.mode != Mode::List)
-        return fail("--null may only be given with --list");
-    return { line, {} };
+    return Reader(arguments).read();
 }
 
 std::string CommandLine::usage()

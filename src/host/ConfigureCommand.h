@@ -8,5 +8,5 @@ public:
     // Shows the window until it is closed; returns the exit status: 0 after a close
     // that saved, 1 (with the reason on standard error) without a display or a
     // loadable window, or when the settings could not be stored.
-    static int run(const char* programName);
+    [[nodiscard]] static int run(const char* programName);
 };

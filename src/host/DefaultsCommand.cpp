@@ -3,16 +3,18 @@
 
 #include "host/SettingsSchema.h"
 #include "platform/Color.h"
+#include "platform/WholeInteger.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "platform/WholeInteger.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <dirent.h>
 #include <optional>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -158,6 +160,12 @@ int read(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return 0;
 }
 
+bool isTypeWord(const std::string& word)
+{
+    static constexpr std::string_view kTypes[] = { "-string", "-int", "-integer", "-float", "-bool", "-boolean", "-color", "-colour" };
+    return std::find(std::begin(kTypes), std::end(kTypes), word) != std::end(kTypes);
+}
+
 std::optional<PropertyValue> typedValue(const std::string& type, const std::string& text, std::ostream& err)
 {
     if (type == "-string")
@@ -194,6 +202,12 @@ int write(const std::vector<std::string>& args, std::ostream& err)
     const std::string& key = args[1];
     if (key.empty()) {
         err << "skyvanes defaults: the key must not be empty\n";
+        return 2;
+    }
+    // "ImageLimit -int" lost its value; storing the text "-int" would hide that.
+    if (args.size() == 3 && isTypeWord(args[2])) {
+        err << "skyvanes defaults: " << args[2] << " needs a value\n"
+            << kUsage;
         return 2;
     }
     auto value = args.size() == 3 ? std::optional<PropertyValue>(PropertyValue(args[2])) : typedValue(args[2], args[3], err);

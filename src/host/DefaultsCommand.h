@@ -10,5 +10,5 @@
 class DefaultsCommand {
 public:
     // Runs the words after "defaults"; returns the exit status.
-    static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+    [[nodiscard]] static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 };

@@ -24,7 +24,9 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err, bool nullSepar
     const auto& shown = paths.empty() ? searchResults : paths;
     for (const auto& path : shown)
         out << path << (nullSeparated ? '\0' : '\n');
-    out.flush();
+    // The caller says why the paths did not all go out; a count would read as if they had.
+    if (!out.flush())
+        return 1;
     err << shown.size() << (shown.size() == 1 ? " picture\n" : " pictures\n");
     if (shown.empty()) {
         if (auto reason = EmptyListReason::find())

@@ -9,5 +9,5 @@ class PictureListCommand {
 public:
     // With nullSeparated each path ends with a NUL byte instead (`--list --null`),
     // so names holding a newline reach a program such as `xargs -0` whole.
-    static int run(std::ostream& out, std::ostream& err, bool nullSeparated = false);
+    [[nodiscard]] static int run(std::ostream& out, std::ostream& err, bool nullSeparated = false);
 };

@@ -53,6 +53,22 @@ xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// The root window of the screen $DISPLAY names (":0.1" is the second), where Qt draws.
+std::optional<xcb_window_t> displayRoot(xcb_connection_t* connection)
+{
+    int number = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &number) == 0)
+        number = 0;
+    std::free(host);
+    for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection)); screens.rem; xcb_screen_next(&screens)) {
+        if (number-- == 0)
+            return screens.data->root;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::uint64_t> rootTarget()
 {
     if (const char* given = std::getenv("XSCREENSAVER_WINDOW")) {
@@ -60,12 +76,38 @@ std::optional<std::uint64_t> rootTarget()
             return id;
     }
     xcb_connection_t* connection = x11Connection();
+    return connection ? displayRoot(connection) : std::nullopt;
+}
+
+// X accepts a pixmap, an InputOnly window or a window of another screen as the parent
+// of the saver's window without a word, and the saver would then run for ever showing
+// nothing; refused here with the reason.
+bool drawableWindow(std::uint64_t id)
+{
+    xcb_connection_t* connection = x11Connection();
     if (!connection)
-        return std::nullopt;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    if (!screens.rem)
-        return std::nullopt;
-    return screens.data->root;
+        return true;
+    const auto window = static_cast<xcb_window_t>(id);
+    const auto shown = static_cast<unsigned long long>(id);
+    auto* attributes = xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr);
+    if (!attributes) {
+        std::fprintf(stderr, "skyvanes: 0x%llx is a pixmap, not a window to draw in\n", shown);
+        return false;
+    }
+    const bool inputOnly = attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY;
+    std::free(attributes);
+    if (inputOnly) {
+        std::fprintf(stderr, "skyvanes: 0x%llx is an InputOnly window, which cannot be drawn in\n", shown);
+        return false;
+    }
+    auto* geometry = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    const std::optional<xcb_window_t> root = geometry ? std::optional(geometry->root) : std::nullopt;
+    std::free(geometry);
+    if (root && root != displayRoot(connection)) {
+        std::fprintf(stderr, "skyvanes: the window 0x%llx is on another X screen than the display's\n", shown);
+        return false;
+    }
+    return true;
 }
 
 // Where to draw: the foreign window, every screen for --fullscreen, else one window.
@@ -88,6 +130,8 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
             std::fprintf(stderr, "skyvanes: no X window 0x%llx to draw in\n", static_cast<unsigned long long>(*target.foreignId));
             return std::nullopt;
         }
+        if (!drawableWindow(*target.foreignId))
+            return std::nullopt;
         target.size = *foreignSize;
         // xscreensaver's settings dialog shows its preview in a small window.
         target.preview = target.preview || target.size.width() < 400;

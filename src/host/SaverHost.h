@@ -14,5 +14,5 @@ class SaverHost {
 public:
     // Returns the exit status: 0 after SIGTERM, SIGINT or the window being closed.
     // The renderer reads its pictures with decoder.
-    static int run(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder);
+    [[nodiscard]] static int run(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder);
 };

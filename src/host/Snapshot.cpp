@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/Snapshot.h"
 
-#include "query/MetadataQuery.h"
 #include "platform/OffscreenGLSurface.h"
+#include "query/MetadataQuery.h"
 #include "saver/SkyvanesView.h"
 
 #include <QBuffer>
@@ -18,7 +18,7 @@
 
 namespace {
 
-bool writeAll(int fd, const QByteArray& bytes)
+[[nodiscard]] bool writeAll(int fd, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
     std::size_t left = static_cast<std::size_t>(bytes.size());
@@ -37,7 +37,7 @@ bool writeAll(int fd, const QByteArray& bytes)
 // Writes into a temporary file beside the target and renames it into place, so a
 // full disk leaves the old file (or none), never a truncated picture. A target that
 // exists and is no regular file (/dev/stdout, a pipe) is written straight through.
-bool writeFile(const std::string& path, const QByteArray& bytes)
+[[nodiscard]] bool writeFile(const std::string& path, const QByteArray& bytes)
 {
     struct stat existing { };
     const bool direct = ::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);

@@ -11,5 +11,5 @@ class Snapshot {
 public:
     // Returns the exit status; messages go to standard error. The renderer reads
     // its pictures with decoder.
-    static int run(const CommandLine& line, std::shared_ptr<const ImageDecoder> decoder);
+    [[nodiscard]] static int run(const CommandLine& line, std::shared_ptr<const ImageDecoder> decoder);
 };

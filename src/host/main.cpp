@@ -7,17 +7,19 @@
 #include "host/SaverHost.h"
 #include "host/SettingsSchema.h"
 #include "host/Snapshot.h"
+#include "host/StandardOutput.h"
 #include "platform/BackgroundWorkers.h"
+#include "platform/qt/QtImageDecoder.h"
+#include "platform/qt/QtMimeDatabase.h"
 #include "query/FileAttributes.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "platform/qt/QtImageDecoder.h"
-#include "platform/qt/QtMimeDatabase.h"
 
 #include <iostream>
 
 int main(int argc, char** argv)
 {
+    StandardOutput::holdClosedDescriptors();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = CommandLine::parse(arguments);
     if (!parsed.commandLine) {
@@ -35,15 +37,13 @@ int main(int argc, char** argv)
     FileAttributes::setPictureDecoder(decoder);
     switch (line.mode) {
     case CommandLine::Mode::Help:
-        std::cout << CommandLine::usage();
-        return 0;
+        return StandardOutput::run("the help", [](std::ostream& out) { out << CommandLine::usage(); return 0; });
     case CommandLine::Mode::Version:
-        std::cout << "skyvanes " << kSkyvanesVersion << '\n';
-        return 0;
+        return StandardOutput::run("the version", [](std::ostream& out) { out << "skyvanes " << kSkyvanesVersion << '\n'; return 0; });
     case CommandLine::Mode::Defaults:
-        return DefaultsCommand::run(line.defaultsArguments, std::cout, std::cerr);
+        return StandardOutput::run("the settings", [&](std::ostream& out) { return DefaultsCommand::run(line.defaultsArguments, out, std::cerr); });
     case CommandLine::Mode::List:
-        return PictureListCommand::run(std::cout, std::cerr, line.nullSeparated);
+        return StandardOutput::run("the list", [&](std::ostream& out) { return PictureListCommand::run(out, std::cerr, line.nullSeparated); });
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:

@@ -3,6 +3,8 @@
 
 #include "platform/Control.h"
 
+#include <vector>
+
 // A group of radio cells told apart by their tags; at most one is selected.
 class Matrix : public Control {
 public:
@@ -13,4 +15,6 @@ public:
     // Enables or disables one cell; nothing when no cell has the tag.
     virtual void setCellEnabled(int tag, bool enabled) = 0;
     virtual bool isCellEnabled(int tag) const = 0;
+    // The tags of every cell, in the layout's order.
+    virtual std::vector<int> cellTags() const = 0;
 };

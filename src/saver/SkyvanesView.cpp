@@ -8,13 +8,13 @@
 #include "platform/HomeFolder.h"
 #include "platform/Matrix.h"
 #include "platform/PopUpButton.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
-#include "settings/SettingsTable.h"
 #include "platform/Slider.h"
 #include "platform/Switch.h"
 #include "platform/TextField.h"
 #include "platform/Window.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
+#include "settings/SettingsTable.h"
 #include "sources/AlbumData.h"
 
 #include <cstdint>
@@ -54,6 +54,20 @@ bool bind(Control& control, Kind*& field)
 constexpr int kSourceAlbum = 0;
 constexpr int kSourceFolder = 1;
 constexpr int kStyleFlying = 1;
+
+// The saver reads any order or style but 0 as the one cell not tagged 0 (at random,
+// flying), so a stored value that no cell carries selects that cell: closing the
+// sheet untouched then keeps what the saver does.
+void selectCellMeaning(Matrix& matrix, int stored)
+{
+    if (matrix.selectCellWithTag(stored) || stored == 0)
+        return;
+    for (const int tag : matrix.cellTags()) {
+        if (tag != 0 && matrix.selectCellWithTag(tag))
+            return;
+    }
+}
+
 }
 
 void SkyvanesView::initialize()
@@ -210,11 +224,10 @@ Window* SkyvanesView::configureSheet()
     fillAlbums(albumData.has_value(), albumData ? AlbumData::iPhotoAlbumNames(*albumData) : std::vector<std::string> {});
     mMatrixSource->sendAction();
 
-    mMatrixOrder->selectCellWithTag(defaults.integerForKey(SettingsKey::ImageOrder));
-    const std::int32_t style = defaults.integerForKey(SettingsKey::ImageStyle);
-    mMatrixStyle->selectCellWithTag(style);
+    selectCellMeaning(*mMatrixOrder, defaults.integerForKey(SettingsKey::ImageOrder));
+    selectCellMeaning(*mMatrixStyle, defaults.integerForKey(SettingsKey::ImageStyle));
     mSliderFlightSpeed->setFloatValue(defaults.floatForKey(SettingsKey::FlightSpeed));
-    mSliderFlightSpeed->setEnabled(style == kStyleFlying);
+    mSliderFlightSpeed->setEnabled(mMatrixStyle->selectedTag() == kStyleFlying);
     mFieldVersion->setStringValue(kSkyvanesVersion);
     return mConfigureWindow.get();
 }

@@ -48,7 +48,8 @@ TEST(CommandLine, RejectsWhatItCannotDo)
              { "-window-id", "12abc" }, { "-window-id", "0" }, { "-window-id", "0x100000007" }, { "--root", "--fullscreen" },
              { "--window-id", "42", "--fullscreen" }, { "-ImageLimit" }, { "-Imagelimit", "16" }, { "--snapshot" },
              { "--snapshot", "a.png", "--size", "0x10" }, { "--snapshot", "a.png", "--frames", "-1" }, { "--seed", "x" }, { "--null" },
-             { "--root", "--null" }, { "-ImageLimit", "16", "--configure" }, { "--configure", "-ImageLimit", "16" } }) {
+             { "--root", "--null" }, { "-ImageLimit", "16", "--configure" }, { "--configure", "-ImageLimit", "16" }, { "" }, { "--list", "" },
+             { "xImageDir", "/srv/photos" }, { "--root", "ImageLimit", "16" } }) {
         const auto result = parse(bad);
         EXPECT_FALSE(result.commandLine) << bad[0] << " " << bad.back();
         EXPECT_FALSE(result.error.empty());

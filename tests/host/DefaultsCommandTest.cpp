@@ -36,7 +36,7 @@ TEST(DefaultsCommand, BadInputSaysWhyAndChangesNothingAndDeleteReportsWhatIsMiss
     const std::vector<std::vector<std::string>> bad { { "write", domain, "ImageLimit", "-int", "eight" }, { "write", domain, "ImageLimit", "-int", "99999999999" },
         { "write", domain, "FlightSpeed", "-float", "fast" }, { "write", domain, "FlightSpeed", "-float", "nan" }, { "write", domain, "SubDirs", "-bool", "maybe" },
         { "write", domain, "BackColor", "-color", "red" }, { "write", domain, "BackColor", "-color", "#12345" }, { "write", domain, "ImageLimit", "-number", "3" },
-        { "write", domain, "ImageLimit" }, { "write", "../escape", "Key", "value" }, { "frobnicate", domain }, {} };
+        { "write", domain, "ImageLimit" }, { "write", domain, "ImageLimit", "-int" }, { "write", "../escape", "Key", "value" }, { "frobnicate", domain }, {} };
     for (const auto& arguments : bad) {
         const auto outcome = runDefaults(arguments);
         EXPECT_TRUE(outcome.status != 0 && !outcome.err.empty()) << (arguments.size() > 3 ? arguments[3] : "");

@@ -7,9 +7,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
-#include <thread>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -20,6 +21,70 @@ std::vector<std::string> displayEnvironment(const ScopedPreferences& preferences
         "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + preferences.folder().parent_path().string() };
 }
 
+// The exit status of the program and what it said on standard error, with its standard
+// output on the file named output, or closed when that is null; 1001 as the status when
+// it is still running after 30 s.
+std::pair<int, std::string> runWithOutput(const std::vector<std::string>& arguments, const std::vector<std::string>& environment, const char* output)
+{
+    const TemporaryFolder folder;
+    const std::string errors = (folder.path() / "errors").string();
+    ProgramRun run(arguments, environment, [&] {
+        const int errorFile = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(errorFile, STDERR_FILENO);
+        ::close(errorFile);
+        if (output) {
+            const int file = ::open(output, O_WRONLY);
+            ::dup2(file, STDOUT_FILENO);
+            ::close(file);
+        } else {
+            ::close(STDOUT_FILENO);
+        }
+    });
+    const auto status = run.wait(30000);
+    return { status.value_or(1001), fileContents(errors) };
+}
+
+// Whether the saver's frame comes to wait for a picture: the main thread, which draws
+// the frames, no longer goes back to the event loop's poll, where it sits between
+// frames; a frame being drawn keeps it away for a few milliseconds only.
+bool frameWaits(int pid)
+{
+    const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+    auto polled = std::chrono::steady_clock::now();
+    return eventually([&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (fileContents(wchan).find("poll") != std::string::npos)
+            polled = now;
+        return now - polled > std::chrono::milliseconds(250);
+    });
+}
+
+}
+
+TEST(Program, EveryCommandThatPrintsFailsWithTheReasonWhenItsOutputIsNotWritten)
+{
+    ScopedPreferences preferences;
+    TemporaryFolder pictures;
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(red.save(QString::fromStdString((pictures.path() / "red.png").string())));
+    moduleSettings().setObject(PropertyValue(pictures.path().string()), SettingsKey::ImageDir);
+    const std::vector<std::string> environment { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string() };
+    struct Row {
+        std::vector<std::string> words;
+        std::string what;
+    };
+    for (const Row& row : { Row { { "--help" }, "the help" }, Row { { "--version" }, "the version" }, Row { { "--list" }, "the list" },
+             Row { { "--list", "--null" }, "the list" }, Row { { "defaults", "read" }, "the settings" },
+             Row { { "defaults", "read", "org.skyvanes.Skyvanes", "ImageDir" }, "the settings" } }) {
+        std::vector<std::string> arguments { SKYVANES_BINARY };
+        arguments.insert(arguments.end(), row.words.begin(), row.words.end());
+        for (const char* output : { "/dev/full", static_cast<const char*>(nullptr) }) {
+            const std::string reason = output ? "No space left on device" : "Bad file descriptor";
+            EXPECT_EQ(runWithOutput(arguments, environment, output), std::pair(1, "skyvanes: cannot write " + row.what + ": " + reason + "\n"))
+                << row.words.back();
+        }
+    }
 }
 
 TEST(Program, SnapshotIsExactlyTheStoredBackgroundAndAFullDiskLeavesNoFile)
@@ -83,7 +148,7 @@ TEST(Program, SigtermEndsTheSaverPromptlyWhileAPictureIsStillBeingRead)
     const auto window = server->createWindow(300, 200);
     ProgramRun saver({ ENDLESS_PICTURE_SAVER, folder.string(), "-window-id", std::to_string(window) }, displayEnvironment(preferences, *server));
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(folder.string() + ".reading"); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the frame that needs it is waiting now
+    ASSERT_TRUE(frameWaits(saver.pid()));
 
     const auto sent = std::chrono::steady_clock::now();
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
@@ -114,6 +179,30 @@ TEST(Program, PicturesFollowAForeignWindowThatGrowsAndSigtermEndsTheRunPromptly)
     const auto sent = std::chrono::steady_clock::now();
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - sent, kPromptExit);
+}
+
+TEST(Program, AWindowIdThatCannotBeDrawnInIsRefusedWithOneLine)
+{
+    auto server = XServer::start(320, 240, 2);
+    ASSERT_TRUE(server) << "Xvfb is needed";
+    ScopedPreferences preferences;
+    xcb_connection_t* connection = server->connection();
+    auto screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    const xcb_screen_t first = *screens.data;
+    xcb_screen_next(&screens);
+    const xcb_window_t secondRoot = screens.data->root;
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, first.root_depth, pixmap, first.root, 200, 100);
+    const xcb_window_t inputOnly = xcb_generate_id(connection);
+    xcb_create_window(connection, 0, inputOnly, first.root, 0, 0, 200, 100, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(connection, inputOnly);
+    // Done for every client once a request with a reply is answered.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    for (const std::uint32_t id : { pixmap, inputOnly, secondRoot }) {
+        const auto [status, said] = runWithOutput({ SKYVANES_BINARY, "--window-id", std::to_string(id) }, displayEnvironment(preferences, *server), "/dev/null");
+        EXPECT_EQ(status, 1) << id;
+        EXPECT_TRUE(said.starts_with("skyvanes: ") && said.find('\n') == said.size() - 1) << said;
+    }
 }
 
 TEST(Program, FullscreenCoversEveryScreenAndStartsNoSessionBus)
@@ -153,10 +242,12 @@ TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
     std::vector<std::uint32_t> shown;
     ASSERT_TRUE(eventually([&] { return !(shown = server->shownTopLevels()).empty(); }));
     ASSERT_EQ(shown.size(), 1u);
-    // Let the window settle before it is asked to close.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    server->closeWindow(shown[0]);
-    EXPECT_EQ(run.wait(10000), 0);
+    // A window shown but not yet ready ignores the request, so it is asked again until it goes.
+    EXPECT_TRUE(eventually([&] {
+        server->closeWindow(shown[0]);
+        return run.wait(250).has_value();
+    }));
+    EXPECT_EQ(run.wait(0), 0);
     ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
     EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";
 }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "Version.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/Window.h"
 #include "platform/qt/QtApplication.h"
 #include "saver/SkyvanesView.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -165,6 +165,19 @@ TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
         for (const char* name : { "mFieldPath", "mSwitchRecursive", "mButtonChoose" })
             EXPECT_EQ(part<QWidget>(name).isEnabled(), row.folder) << row.cell << " " << name;
     }
+}
+
+TEST_F(ConfigureSheetTest, AStoredStyleOrOrderNoCellCarriesOpensAsTheSaverReadsItAndIsKeptOnClosing)
+{
+    // The saver flies for any style but 0 and picks at random for any order but 0.
+    moduleSettings().setInteger(5, SettingsKey::ImageStyle);
+    moduleSettings().setInteger(7, SettingsKey::ImageOrder);
+    open();
+    EXPECT_TRUE(part<QRadioButton>("styleFlying").isChecked() && part<QRadioButton>("orderRandom").isChecked());
+    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").isEnabled());
+    part<QPushButton>("closeButton").click();
+    EXPECT_EQ(std::pair(moduleSettings().integerForKey(SettingsKey::ImageStyle), moduleSettings().integerForKey(SettingsKey::ImageOrder)),
+        std::pair(1, 1));
 }
 
 TEST_F(ConfigureSheetTest, ChooserSetsOnlyThePathFieldAndStartsAtTheStoredFolder)

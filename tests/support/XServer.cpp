@@ -162,7 +162,8 @@ bool XServer::showsNow(std::uint32_t window, const std::function<bool(std::uint3
     return false;
 }
 
-ProgramRun::ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
+ProgramRun::ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+    const std::function<void()>& beforeExec)
 {
     mPid = ::fork();
     if (mPid == 0) {
@@ -172,6 +173,8 @@ ProgramRun::ProgramRun(const std::vector<std::string>& arguments, const std::vec
         for (const auto& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
+        if (beforeExec)
+            beforeExec();
         ::execv(argv[0], argv.data());
         _exit(127);
     }

@@ -60,9 +60,14 @@ private:
 // A child process running the program with extra environment; killed if still alive.
 class ProgramRun {
 public:
-    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment);
+    // beforeExec runs in the child just before the program starts, to point its
+    // descriptors elsewhere; it may call only what is safe after fork.
+    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+        const std::function<void()>& beforeExec = {});
     ~ProgramRun();
     bool running() const { return mPid > 0 && !mStatus; }
+    // The child's process id.
+    int pid() const { return mPid; }
     // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
     std::optional<int> signalAndWait(int signal, int timeoutMs);
     // Waits up to timeoutMs; the exit status (128 + n for a signal), or nothing.

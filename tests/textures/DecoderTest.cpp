@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TexturePictures.h"
 #include "platform/FolderWalk.h"
+#include "platform/qt/QtMimeDatabase.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,6 +109,31 @@ TEST(PictureDecoder, MissingFilesAndNonPicturesGiveNoImage)
     // Some readers take four zero bytes for a picture of no pixels.
     EXPECT_FALSE(QtImageDecoder().imageWithData(bytesOf(std::string(4, '\0'))));
     EXPECT_TRUE(QtImageDecoder().imageWithContentsOfFile(folder.write("really-a-png.jpg", png))) << "read by content, not name";
+}
+
+TEST(PictureDecoder, QtsWarningsAboutAFileItCannotSeekStayOutOfTheLogUnlessLoggingRulesAreSet)
+{
+    // A namespace entry under /proc is a regular file that refuses to seek.
+    const std::string entry = "/proc/self/ns/net";
+    ASSERT_TRUE(std::filesystem::exists(entry));
+    TemporaryFolder folder;
+    const auto said = [&] {
+        const auto log = folder.path() / "stderr";
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        const int file = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(file, STDERR_FILENO);
+        ::close(file);
+        EXPECT_FALSE(QtImageDecoder().imageWithContentsOfFile(entry));
+        [[maybe_unused]] const auto type = QtMimeDatabase().mimeTypeForFile(entry);
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        return fileContents(log);
+    };
+    EXPECT_EQ(said(), "");
+    const ScopedEnvironment rules("QT_LOGGING_RULES", "default.warning=true");
+    EXPECT_NE(said().find("QFile"), std::string::npos) << "the rules still decide";
 }
 
 TEST(PictureDecoder, AWalkedNameIsOpenedByItsBytesAndAPipeIsRefusedAtOnce)

@@ -135,6 +135,13 @@ public:
         QAbstractButton* cell = mGroup.button(tag);
         return cell && cell->isEnabled();
     }
+    std::vector<int> cellTags() const override
+    {
+        std::vector<int> tags;
+        for (QAbstractButton* cell : mGroup.buttons())
+            tags.push_back(mGroup.id(cell));
+        return tags;
+    }
 
 private:
     QButtonGroup& mGroup;
