@@ -3,6 +3,7 @@
 
 #include "host/EmptyListReason.h"
 #include "saver/SkyvanesView.h"
+#include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
@@ -26,6 +27,8 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err, bool nullSepar
         out << path << (nullSeparated ? '\0' : '\n');
     out.flush();
     err << shown.size() << (shown.size() == 1 ? " picture\n" : " pictures\n");
+    if (auto library = AlbumData::linuxLibraryNote())
+        err << *library << '\n';
     if (shown.empty()) {
         if (auto reason = EmptyListReason::find())
             err << *reason << '\n';

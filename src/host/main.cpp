@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
+#include "host/AlbumListCommand.h"
 #include "host/CommandLine.h"
 #include "host/ConfigureCommand.h"
 #include "host/DefaultsCommand.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         return DefaultsCommand::run(line.defaultsArguments, std::cout, std::cerr);
     case CommandLine::Mode::List:
         return PictureListCommand::run(std::cout, std::cerr, line.nullSeparated);
+    case CommandLine::Mode::ListAlbums:
+        return AlbumListCommand::run(std::cout, std::cerr);
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:

@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sources/PhotoLibraries.h"
+#include "TestSupport.h"
+#include "saver/SkyvanesView.h"
+#include "sources/AlbumData.h"
+#include "sources/DigikamLibrary.h"
+#include "sources/ImagePathList.h"
+#include "sources/ShotwellLibrary.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+
+#include <ctime>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A connection of the photo program's own, which writes.
+class Writer {
+public:
+    explicit Writer(const fs::path& path)
+    {
+        sqlite3_open(path.c_str(), &mConnection);
+        // Durability is not what is tested, and every fsync costs the test time.
+        run("PRAGMA synchronous=OFF");
+    }
+    ~Writer() { sqlite3_close(mConnection); }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void run(const std::string& sql)
+    {
+        char* error = nullptr;
+        EXPECT_EQ(sqlite3_exec(mConnection, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "") << " in " << sql.substr(0, 200);
+        sqlite3_free(error);
+    }
+
+private:
+    sqlite3* mConnection { nullptr };
+};
+
+std::string schema(const char* name)
+{
+    return fileContents(fs::path(SKYVANES_SOURCE_DIR) / "tests/sources/data" / name);
+}
+
+// Seconds since the epoch of a local date and time, as Shotwell stores exposure times.
+std::int64_t localTime(int year, int month, int day, int hour)
+{
+    std::tm parts {};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&parts));
+}
+
+// Two collections (one by path, one on a volume by UUID), nested albums, a non-ASCII
+// name, hierarchical and internal tags, a picture in two tags, and the kinds of
+// item that are left out.
+void writeDigikam(const fs::path& path, const std::string& pictures)
+{
+    Writer db(path);
+    db.run(schema("digikam-7.9-schema.sql"));
+    db.run("INSERT INTO AlbumRoots VALUES (1, 'Pictures', 0, 1, 'volumeid:?path=" + pictures + "', '/');"
+                                                                                               "INSERT INTO AlbumRoots VALUES (2, 'Archive', 0, 2, 'volumeid:?uuid=AB12-CD34', '/photos');"
+                                                                                               "INSERT INTO Albums (id, albumRoot, relativePath) VALUES (1, 1, '/'), (2, 1, '/Holidays'), (3, 1, '/Holidays/Sommer in Köln'), (4, 2, '/Old');"
+                                                                                               "INSERT INTO Images (id, album, name, status, category) VALUES"
+                                                                                               " (1, 2, 'b.jpg', 1, 1), (2, 2, 'a.jpg', 1, 1), (3, 2, 'c.jpg', 1, 1), (4, 2, 'hidden.jpg', 2, 1), (5, 2, 'trashed.jpg', 3, 1),"
+                                                                                               " (6, 2, 'obsolete.jpg', 4, 1), (7, 2, 'clip.mp4', 1, 2), (8, 2, 'song.mp3', 1, 3), (9, 3, 'dom.jpg', 1, 1), (10, 4, 'old.jpg', 1, 1), (11, 1, 'top.jpg', 1, 1);"
+                                                                                               "INSERT INTO ImageInformation (imageid, creationDate) VALUES (1, '2021-05-02T10:00:00'), (2, '2021-05-03T09:00:00'),"
+                                                                                               " (3, '2021-05-02T10:00:00'), (4, '2021-05-01T00:00:00'), (7, '2021-05-01T00:00:00'), (9, '2020-01-01T00:00:00');"
+                                                                                               "INSERT INTO Tags (id, pid, name) VALUES (1, 0, '_Digikam_Internal_Tags_'), (2, 1, 'Color Label Red'), (3, 0, 'Family'), (4, 3, 'Anna'), (5, 0, 'Pick Label');"
+                                                                                               "INSERT INTO TagProperties (tagid, property, value) VALUES (1, 'internalTag', NULL), (5, 'internalTag', NULL), (3, 'kfaceId', '1');"
+                                                                                               "INSERT INTO ImageTags (imageid, tagid) VALUES (2, 4), (9, 4), (2, 3), (4, 4), (7, 4), (10, 4), (1, 2);");
+}
+
+// Events named and unnamed (two on one day), tags in and out of a hierarchy, in the
+// current and the older form of a tag's list, and the kinds of photo left out.
+void writeShotwell(const fs::path& path)
+{
+    Writer db(path);
+    db.run(schema("shotwell-0.30-schema.sql"));
+    const auto at = [](int day, int hour) { return std::to_string(localTime(2023, 7, day, hour)); };
+    db.run("INSERT INTO EventTable (id, name) VALUES (1, 'Wedding'), (2, NULL), (3, NULL), (4, NULL), (5, NULL);"
+           "INSERT INTO PhotoTable (id, filename, exposure_time, event_id, flags, rating) VALUES"
+           " (1, '/p/w2.jpg', "
+        + at(1, 12) + ", 1, 0, 0), (2, '/p/w1.jpg', " + at(1, 12) + ", 1, 2, 5), (3, '/p/w0.jpg', " + at(1, 13) + ", 1, 0, 0),"
+                                                                                                                  " (4, '/p/trash.jpg', "
+        + at(1, 1) + ", 1, 4, 0), (5, '/p/hidden.jpg', " + at(1, 1) + ", 1, 1, 0), (6, '/p/rejected.jpg', " + at(1, 1) + ", 1, 0, -1),"
+                                                                                                                         " (7, '/p/late.jpg', "
+        + at(9, 20) + ", 2, 0, 0), (8, '/p/early.jpg', " + at(9, 8) + ", 3, 0, 0), (9, '/p/next.jpg', " + at(10, 8) + ", 4, 0, 0);"
+                                                                                                                      "INSERT INTO VideoTable (id, filename, exposure_time, event_id) VALUES (1, '/p/clip.mp4', "
+        + at(1, 12) + ", 1);"
+                      "INSERT INTO TagTable (id, name, photo_id_list) VALUES (1, '/Family', 'thumb0000000000000003,'),"
+                      " (2, '/Family/Anna', 'thumb0000000000000009,video-0000000000000001,thumb0000000000000001,thumb0000000000000004,'),"
+                      " (3, 'Beach', '8,7,')");
+}
+
+class PhotoLibrariesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SkyvanesView::initialize();
+        moduleSettings().setInteger(ImagePathList::kSourceAlbum, SettingsKey::Source);
+    }
+
+    fs::path digikamDatabase() const { return mHome.path() / "Pictures" / DigikamLibrary::kDatabaseName; }
+    fs::path shotwellDatabase() const { return mHome.path() / ".local/share/shotwell/data/photo.db"; }
+    void installDigikam()
+    {
+        fs::create_directories(digikamDatabase().parent_path());
+        writeDigikam(digikamDatabase(), (mHome.path() / "Pictures").string());
+    }
+    void installShotwell()
+    {
+        fs::create_directories(shotwellDatabase().parent_path());
+        writeShotwell(shotwellDatabase());
+    }
+    Strings albumPaths(const std::string& album)
+    {
+        moduleSettings().setObject(PropertyValue(album), SettingsKey::Album);
+        return ImagePathList::loadImagePaths({});
+    }
+
+    TemporaryFolder mHome;
+    ScopedEnvironment mHomeVariable { "HOME", mHome.path().string() };
+    ScopedEnvironment mDataVariable { "XDG_DATA_HOME", "" };
+    ScopedPreferences mPreferences;
+};
+
+}
+
+TEST_F(PhotoLibrariesTest, DigikamNamesAlbumsByCollectionPathAndTagsByHierarchyLeavingInternalTagsOut)
+{
+    installDigikam();
+    const auto names = DigikamLibrary(digikamDatabase().string()).albumNames();
+    EXPECT_EQ(names.reason, "");
+    EXPECT_EQ(names.items, (Strings { "Pictures", "Pictures/Holidays", "Pictures/Holidays/Sommer in Köln", "Archive/Old", "Tag: Family", "Tag: Family/Anna" }));
+}
+
+TEST_F(PhotoLibrariesTest, DigikamGivesVisiblePicturesByCaptureTimeThenNameAndSaysWhichVolumeIsNotMounted)
+{
+    installDigikam();
+    const std::string pictures = (mHome.path() / "Pictures").string();
+    // No such volume is mounted: the archive's pictures are left out, and the reason says so.
+    const DigikamLibrary library(digikamDatabase().string(), (mHome.path() / "mountinfo").string(), (mHome.path() / "by-uuid").string());
+    EXPECT_EQ(library.picturePaths("Pictures/Holidays").items, (Strings { pictures + "/Holidays/b.jpg", pictures + "/Holidays/c.jpg", pictures + "/Holidays/a.jpg" }));
+    EXPECT_EQ(library.picturePaths("Pictures").items, (Strings { pictures + "/top.jpg" }));
+    const auto anna = library.picturePaths("Tag: Family/Anna");
+    EXPECT_EQ(anna.items, (Strings { pictures + "/Holidays/Sommer in Köln/dom.jpg", pictures + "/Holidays/a.jpg" }));
+    EXPECT_EQ(anna.reason, "The digiKam collection \"Archive\" (volume AB12-CD34) is not mounted: its pictures are left out.");
+    EXPECT_EQ(library.picturePaths("Tag: Family").items, (Strings { pictures + "/Holidays/a.jpg" }));
+    EXPECT_FALSE(library.picturePaths("Tag: Color Label Red").items);
+    EXPECT_FALSE(library.picturePaths("Holidays").items);
+
+    // Mounted (the link names the UUID in lower case, the kernel escapes the space).
+    fs::create_directories(mHome.path() / "by-uuid");
+    fs::create_symlink("../dev/sdb1", mHome.path() / "by-uuid/ab12-cd34");
+    mHome.write("mountinfo", "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                             "40 22 8:17 /sub /mnt/bind rw - vfat "
+            + (mHome.path() / "dev/sdb1").string() + " rw\n"
+                                                     "41 22 8:17 / /media/my\\040disk rw,nosuid shared:5 - vfat "
+            + (mHome.path() / "dev/sdb1").string() + " rw\n");
+    const auto mounted = library.picturePaths("Archive/Old");
+    EXPECT_EQ(std::pair(mounted.items, mounted.reason), std::pair(std::optional(Strings { "/media/my disk/photos/Old/old.jpg" }), std::string()));
+}
+
+TEST_F(PhotoLibrariesTest, ShotwellNamesEventsByNameOrDayAndGivesKeptPhotosByCaptureTime)
+{
+    installShotwell();
+    const ShotwellLibrary library(shotwellDatabase().string());
+    const auto names = library.albumNames();
+    EXPECT_EQ(names.items, (Strings { "Wedding", "2023-07-09", "2023-07-09 (2)", "2023-07-10", "Tag: Family", "Tag: Family/Anna", "Tag: Beach" }));
+    // Equal times go by path; a favourite is kept; trashed, hidden, rejected photos and videos are not.
+    EXPECT_EQ(library.picturePaths("Wedding").items, (Strings { "/p/w1.jpg", "/p/w2.jpg", "/p/w0.jpg" }));
+    EXPECT_EQ(library.picturePaths("2023-07-09").items, (Strings { "/p/early.jpg" }));
+    EXPECT_EQ(library.picturePaths("2023-07-09 (2)").items, (Strings { "/p/late.jpg" }));
+    EXPECT_EQ(library.picturePaths("Tag: Family/Anna").items, (Strings { "/p/w2.jpg", "/p/next.jpg" }));
+    EXPECT_EQ(library.picturePaths("Tag: Beach").items, (Strings { "/p/early.jpg", "/p/late.jpg" }));
+    EXPECT_FALSE(library.picturePaths("Family").items);
+}
+
+TEST_F(PhotoLibrariesTest, AnEmptyLibraryHasNoAlbumsButADamagedOrForeignOneIsRefusedWithOneReason)
+{
+    const fs::path empty = mHome.path() / "empty.db";
+    Writer(empty).run(schema("shotwell-0.30-schema.sql"));
+    EXPECT_EQ(ShotwellLibrary(empty.string()).albumNames().items, Strings {});
+
+    const fs::path damaged = mHome.write("damaged.db", std::string(4096, '\x5a'));
+    const auto refused = DigikamLibrary(damaged.string()).albumNames();
+    EXPECT_EQ(std::pair(refused.items, refused.reason), std::pair(std::optional<Strings>(), "The digiKam library " + damaged.string() + " cannot be read: file is not a database."));
+
+    // A later schema without a column read is refused, whatever its version says.
+    const fs::path foreign = mHome.path() / "foreign.db";
+    Writer(foreign).run("CREATE TABLE PhotoTable (id INTEGER PRIMARY KEY, filename TEXT, exposure_time INTEGER, event_id INTEGER, flags INTEGER);"
+                        "CREATE TABLE EventTable (id INTEGER PRIMARY KEY, name TEXT); CREATE TABLE TagTable (id INTEGER PRIMARY KEY, name TEXT, photo_id_list TEXT);");
+    EXPECT_EQ(ShotwellLibrary(foreign.string()).picturePaths("Tag: x").reason, "The Shotwell library " + foreign.string() + " cannot be read: it has no table PhotoTable with the columns this program reads.");
+    EXPECT_FALSE(ShotwellLibrary((mHome.path() / "missing.db").string()).albumNames().items);
+    EXPECT_FALSE(fs::exists(mHome.path() / "missing.db"));
+}
+
+TEST_F(PhotoLibrariesTest, AWalLibraryBeingWrittenIsReadWithItsLogAndNeverBlockedOrWritten)
+{
+    installShotwell();
+    Writer owner(shotwellDatabase());
+    owner.run("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+              "INSERT INTO EventTable (id, name) VALUES (9, 'In the log');"
+              "INSERT INTO PhotoTable (id, filename, exposure_time, event_id) VALUES (20, '/p/logged.jpg', 5, 9);");
+    // The program goes on writing and holds its write transaction open while we read.
+    owner.run("BEGIN IMMEDIATE; INSERT INTO EventTable (id, name) VALUES (10, 'Not yet committed');");
+    const auto before = fs::last_write_time(shotwellDatabase());
+    const ShotwellLibrary library(shotwellDatabase().string());
+    const auto started = std::chrono::steady_clock::now();
+    const auto names = library.albumNames();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    ASSERT_TRUE(names.items);
+    EXPECT_EQ(std::count(names.items->begin(), names.items->end(), "In the log"), 1);
+    EXPECT_EQ(std::count(names.items->begin(), names.items->end(), "Not yet committed"), 0);
+    EXPECT_EQ(library.picturePaths("In the log").items, (Strings { "/p/logged.jpg" }));
+    owner.run("COMMIT");
+    EXPECT_EQ(library.picturePaths("Not yet committed").items, Strings {});
+    EXPECT_EQ(fs::last_write_time(shotwellDatabase()), before);
+}
+
+TEST_F(PhotoLibrariesTest, AWalLibraryThatCannotBeReadReadOnlyGivesAReasonAndNoFile)
+{
+    // The log the program left, without its index, in a folder we may not write to.
+    installShotwell();
+    TemporaryFolder shared;
+    const fs::path folder = shared.path() / "library";
+    fs::create_directories(folder);
+    {
+        Writer owner(shotwellDatabase());
+        owner.run("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO EventTable (id, name) VALUES (9, 'In the log');");
+        fs::copy_file(shotwellDatabase(), folder / "photo.db");
+        fs::copy_file(fs::path(shotwellDatabase().string() + "-wal"), folder / "photo.db-wal");
+    }
+    const std::string path = (folder / "photo.db").string();
+    std::string reason;
+    const int status = asOrdinaryUser(shared.path(), [&] {
+        ::chmod(folder.c_str(), 0555);
+        const auto names = ShotwellLibrary(path).albumNames();
+        return !names.items && names.reason == "The Shotwell library " + path + " cannot be read: unable to open database file (it is in WAL mode, and its -shm file is missing and cannot be made read-only)." && !fs::exists(path + "-shm");
+    });
+    if (status == -1)
+        GTEST_SKIP() << "no unprivileged user to be";
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(PhotoLibrariesTest, TheAlbumSourceReadsBothLibrariesByPrefixedNamesOnlyWithoutThePhotoLibrary)
+{
+    EXPECT_FALSE(AlbumData::albumDataForNames());
+    installDigikam();
+    // One library: its names as its program shows them.
+    EXPECT_EQ(AlbumData::iPhotoAlbumNames(*AlbumData::albumDataForNames()).front(), "Archive/Old");
+    installShotwell();
+    const Strings names = AlbumData::iPhotoAlbumNames(*AlbumData::albumDataForNames());
+    ASSERT_EQ(names.size(), 13u);
+    EXPECT_EQ(Strings(names.begin(), names.begin() + 3), (Strings { "Shotwell: 2023-07-09", "Shotwell: 2023-07-09 (2)", "Shotwell: 2023-07-10" }));
+    EXPECT_EQ(names.back(), "digiKam: Tag: Family/Anna");
+
+    const std::string pictures = (mHome.path() / "Pictures").string();
+    EXPECT_EQ(albumPaths("digiKam: Tag: Family"), Strings { pictures + "/Holidays/a.jpg" });
+    EXPECT_EQ(albumPaths("Shotwell: Tag: Beach"), (Strings { "/p/early.jpg", "/p/late.jpg" }));
+    EXPECT_EQ(albumPaths("Shotwell: Wedding").size(), 3u);
+    EXPECT_EQ(albumPaths("Wedding"), Strings {});
+    EXPECT_EQ(PhotoLibraries::emptyAlbumReason("Wedding"), "The album \"Wedding\" is not found in the digiKam library " + digikamDatabase().string() + " or the Shotwell library " + shotwellDatabase().string() + " (skyvanes --list-albums lists the names).");
+
+    // The photo library, where it is found, is the only one read.
+    TemporaryFolder library;
+    library.write("AlbumData.xml", "<plist version=\"1.0\"><dict><key>List of Albums</key><array><dict><key>AlbumName</key><string>Cats</string></dict></array></dict></plist>");
+    mPreferences.folder();
+    fs::create_directories(mPreferences.folder());
+    std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist") << "<plist version=\"1.0\"><dict><key>RootDirectory</key><string>" << library.path().string() << "</string></dict></plist>";
+    EXPECT_EQ(AlbumData::iPhotoAlbumNames(*AlbumData::albumDataForNames()), Strings { "Cats" });
+    EXPECT_EQ(albumPaths("Shotwell: Tag: Beach"), Strings {});
+    EXPECT_FALSE(AlbumData::linuxLibraryNote());
+}
