@@ -89,15 +89,18 @@ std::optional<PropertyValue> PhotoLibraries::albumData(const std::string& name)
     const auto found = owner(libraries, name);
     if (!found)
         return albumFile({}, {});
-    const PhotoLibraryRead paths = found->first->paths(found->second);
+    PhotoLibraryRead paths = found->first->paths(found->second);
     if (!paths.items)
         return paths.reason.empty() ? std::optional(albumFile({}, {})) : std::nullopt;
     PropertyArray keys;
     PropertyDictionary images;
     keys.reserve(paths.items->size());
-    for (const std::string& path : *paths.items) {
+    // Keys of one width sort in the order they are made, so each goes in at the end.
+    const std::size_t width = std::to_string(paths.items->size()).size();
+    for (std::string& path : *paths.items) {
         std::string key = std::to_string(keys.size());
-        images.emplace_hint(images.end(), key, PropertyValue(PropertyDictionary { { "ImagePath", PropertyValue(path) } }));
+        key.insert(0, width - key.size(), '0');
+        images.emplace_hint(images.end(), key, PropertyValue(PropertyDictionary { { "ImagePath", PropertyValue(std::move(path)) } }));
         keys.emplace_back(std::move(key));
     }
     PropertyDictionary entry = album(name);

@@ -21,9 +21,10 @@ public:
     // pictures; nothing when none is found or none can be read.
     static std::optional<PropertyValue> albumNamesData();
 
-    // Album data holding only the album named name, with its pictures (keys "0", "1",
-    // … in order); an empty album list when no library has that album, nothing when
-    // none is found or the one holding it cannot be read.
+    // Album data holding only the album named name, with its pictures (keys of one
+    // width, "00", "01", …, in the pictures' order); an empty album list when no
+    // library has that album, nothing when none is found or the one holding it
+    // cannot be read.
     static std::optional<PropertyValue> albumData(const std::string& name);
 
     // Why the album named name gives no pictures (a library that cannot be read, no
