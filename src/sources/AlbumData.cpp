@@ -104,7 +104,8 @@ std::optional<PropertyValue> AlbumData::albumDataForAlbum(const std::string& nam
 std::optional<std::string> AlbumData::linuxLibraryNote()
 {
     auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
-    if (defaults.integerForKey(SettingsKey::Source) != ImagePathList::kSourceAlbum || iPhotoAlbumData())
+    // The album file is looked at last: it can take a while to read.
+    if (defaults.integerForKey(SettingsKey::Source) != ImagePathList::kSourceAlbum || !PhotoLibraries::found() || iPhotoAlbumData())
         return std::nullopt;
     const auto name = defaults.objectForKey(SettingsKey::Album);
     return PhotoLibraries::sourceNote(name && name->string() ? *name->string() : "");

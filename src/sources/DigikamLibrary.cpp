@@ -101,7 +101,8 @@ bool readTags(SqliteDatabase& database, std::vector<Entry>& entries, std::string
             if (++depth > tags.size())
                 hidden = true;
             hidden = hidden || internal.contains(parent->first);
-            name = parent->second.name + "/" + name;
+            name.insert(0, 1, '/');
+            name.insert(0, parent->second.name);
         }
         if (!hidden)
             entries.push_back({ "Tag: " + name, id, true });
