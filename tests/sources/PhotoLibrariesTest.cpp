@@ -106,6 +106,17 @@ TEST_F(PhotoLibrariesTest, ShotwellNamesEventsByNameOrDayAndGivesKeptPhotosByCap
     EXPECT_FALSE(library.picturePaths("Family").items);
 }
 
+TEST_F(PhotoLibrariesTest, ALibraryShotwellMadeItselfGivesItsEventsAndTagsWithoutTheRejectedPhoto)
+{
+    fs::create_directories(shotwellDatabase().parent_path());
+    LibraryWriter(shotwellDatabase()).run(librarySchema("shotwell-0.30-library.sql"));
+    const ShotwellLibrary library(shotwellDatabase().string());
+    // Capture times between 09:00 and 12:00 UTC keep their day in most time zones.
+    EXPECT_EQ(library.albumNames().items, (Strings { "2023-07-09", "2023-08-01", "Tag: Family", "Tag: Family/Anna", "Tag: Beach" }));
+    EXPECT_EQ(library.picturePaths("2023-07-09").items, (Strings { "/tmp/h23-sw/Pictures/a.jpg", "/tmp/h23-sw/Pictures/b.jpg" }));
+    EXPECT_EQ(library.picturePaths("Tag: Family/Anna").items, (Strings { "/tmp/h23-sw/Pictures/a.jpg", "/tmp/h23-sw/Pictures/ü c.jpg" }));
+}
+
 TEST_F(PhotoLibrariesTest, AnEmptyLibraryHasNoAlbumsButADamagedOrForeignOneIsRefusedWithOneReason)
 {
     const fs::path empty = mHome.path() / "empty.db";
