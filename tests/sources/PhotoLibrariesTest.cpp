@@ -64,6 +64,27 @@ TEST_F(PhotoLibrariesTest, DigikamNamesAlbumsByCollectionPathAndTagsByHierarchyL
     EXPECT_EQ(names.items, (Strings { "Pictures", "Pictures/Holidays", "Pictures/Holidays/Sommer in Köln", "Archive/Old", "Tag: Family", "Tag: Family/Anna" }));
 }
 
+TEST_F(PhotoLibrariesTest, TheLibrariesAreFoundWhereTheirProgramsKeepThem)
+{
+    EXPECT_FALSE(DigikamLibrary::findDatabase());
+    EXPECT_FALSE(ShotwellLibrary::findDatabase());
+    installDigikam();
+    installShotwell();
+    EXPECT_EQ(DigikamLibrary::findDatabase(), digikamDatabase().string());
+    EXPECT_EQ(ShotwellLibrary::findDatabase(), shotwellDatabase().string());
+    ScopedEnvironment data("XDG_DATA_HOME", (mHome.path() / "data").string());
+    EXPECT_FALSE(ShotwellLibrary::findDatabase());
+
+    // digiKam's settings name the folder, with $HOME expanded where the key asks for it.
+    mHome.write("Photos/digikam4.db", "");
+    const fs::path settings = mPreferences.folder().parent_path() / "digikamrc";
+    fs::create_directories(settings.parent_path());
+    std::ofstream(settings) << "[Album Settings]\nDatabase File Path=/nowhere\n\n[Database Settings]\nDatabase Name[$e]=$HOME/Photos/\nDatabase Type=QSQLITE\n";
+    EXPECT_EQ(DigikamLibrary::findDatabase(), (mHome.path() / "Photos/digikam4.db").string());
+    std::ofstream(settings) << "[Database Settings]\nDatabase Name=" << (mHome.path() / "Photos").string() << "\nDatabase Type=QMYSQL\n";
+    EXPECT_FALSE(DigikamLibrary::findDatabase()) << "a database server is not read";
+}
+
 TEST_F(PhotoLibrariesTest, DigikamGivesVisiblePicturesByCaptureTimeThenNameAndSaysWhichVolumeIsNotMounted)
 {
     installDigikam();
