@@ -143,6 +143,7 @@ constexpr Option kOptions[] = {
     { "-window-id", Mode::WindowId, true, "--window-id needs a window id", applyWindowId },
     { "-snapshot", Mode::Snapshot, true, "--snapshot needs a file name", applySnapshot },
     { "-list", Mode::List, false, nullptr, nothing },
+    { "-list-albums", Mode::ListAlbums, false, nullptr, nothing },
     { "-null", std::nullopt, false, nullptr, applyNull },
     { "-size", std::nullopt, true, "--size needs WIDTHxHEIGHT, each from 1 to 16384", applySize },
     { "-frames", std::nullopt, true, "--frames needs a number from 1 to 1000000", applyFrames },
@@ -273,7 +274,7 @@ private:
     {
         auto combined = combinedMode(mModeGiven ? std::optional(mLine.mode) : std::nullopt, mode);
         if (!combined)
-            return "only one of --window, --fullscreen, --root, --window-id, --snapshot and --list may be given";
+            return "only one of --window, --fullscreen, --root, --window-id, --snapshot, --list and --list-albums may be given";
         mLine.mode = *combined;
         mModeGiven = true;
         return std::nullopt;
@@ -310,6 +311,7 @@ std::string CommandLine::usage()
            "  --window-id ID        inside the X window ID (hex 0x... or decimal), following its size\n"
            "  --snapshot FILE.png   draw offscreen and write the last frame to FILE.png, then exit\n"
            "  --list                print the picture list of the current settings, then exit\n"
+           "  --list-albums         print the album names the Album setting can take, then exit\n"
            "\n"
            "Other options:\n"
            "  --configure           open the settings window; closing it saves the settings\n"

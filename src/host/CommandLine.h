@@ -16,6 +16,7 @@ struct CommandLine {
         WindowId,
         Snapshot,
         List,
+        ListAlbums,
         Defaults,
         Configure,
         Help,

@@ -5,6 +5,7 @@
 #include "settings/SettingsKeys.h"
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
+#include "sources/PhotoLibraries.h"
 #include "sources/SavedSearch.h"
 
 #include <cerrno>
@@ -69,11 +70,14 @@ std::optional<std::string> folderReason(const std::string& path, const std::stri
 
 std::optional<std::string> albumReason(ScreenSaverDefaults& defaults)
 {
-    const auto albumData = AlbumData::iPhotoAlbumData();
-    if (!albumData)
-        return std::string("The photo library is not found.");
     const auto name = defaults.objectForKey(SettingsKey::Album);
     const std::string album = name && name->string() ? *name->string() : "";
+    const auto albumData = AlbumData::iPhotoAlbumData();
+    // Without the photo library, digiKam's and Shotwell's stand in for it.
+    if (!albumData && PhotoLibraries::found())
+        return PhotoLibraries::emptyAlbumReason(album);
+    if (!albumData)
+        return std::string("The photo library is not found.");
     if (!AlbumData::iPhotoKeyListForAlbum(*albumData, album))
         return "The album \"" + album + "\" is not found in the photo library.";
     return std::nullopt;

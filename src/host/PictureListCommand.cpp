@@ -3,6 +3,7 @@
 
 #include "host/EmptyListReason.h"
 #include "saver/SkyvanesView.h"
+#include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
@@ -28,6 +29,8 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err, bool nullSepar
     if (!out.flush())
         return 1;
     err << shown.size() << (shown.size() == 1 ? " picture\n" : " pictures\n");
+    if (auto library = AlbumData::linuxLibraryNote())
+        err << *library << '\n';
     if (shown.empty()) {
         if (auto reason = EmptyListReason::find())
             err << *reason << '\n';

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Version.h"
+#include "host/AlbumListCommand.h"
 #include "host/CommandLine.h"
 #include "host/ConfigureCommand.h"
 #include "host/DefaultsCommand.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         return StandardOutput::run("the settings", [&](std::ostream& out) { return DefaultsCommand::run(line.defaultsArguments, out, std::cerr); });
     case CommandLine::Mode::List:
         return StandardOutput::run("the list", [&](std::ostream& out) { return PictureListCommand::run(out, std::cerr, line.nullSeparated); });
+    case CommandLine::Mode::ListAlbums:
+        return StandardOutput::run("the album names", [](std::ostream& out) { return AlbumListCommand::run(out, std::cerr); });
     case CommandLine::Mode::Configure:
         return ConfigureCommand::run(argv[0]);
     case CommandLine::Mode::Snapshot:

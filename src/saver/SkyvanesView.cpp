@@ -206,7 +206,7 @@ Window* SkyvanesView::configureSheet()
     auto& defaults = moduleDefaults();
     const std::string imageDir = storedString(SettingsKey::ImageDir);
     const bool subDirs = defaults.boolForKey(SettingsKey::SubDirs);
-    const auto albumData = AlbumData::iPhotoAlbumData();
+    const auto albumData = AlbumData::albumDataForNames();
     const Color backColor = defaults.colorForKey(SettingsKey::BackColor).value_or(Color {});
 
     Application* application = Application::shared();

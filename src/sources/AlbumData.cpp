@@ -4,7 +4,10 @@
 #include "platform/HomeFolder.h"
 #include "settings/PropertyList.h"
 #include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "platform/WholeFile.h"
+#include "sources/ImagePathList.h"
+#include "sources/PhotoLibraries.h"
 #include "sources/PlistXMLReader.h"
 
 #include <sys/stat.h>
@@ -82,6 +85,30 @@ std::optional<PropertyValue> AlbumData::iPhotoAlbumData()
     // Appending a component keeps one separator between folder and name.
     const std::string path = !folder.empty() && folder.back() == '/' ? folder + kAlbumFileName : folder + "/" + kAlbumFileName;
     return albumDataAtPath(path);
+}
+
+std::optional<PropertyValue> AlbumData::albumDataForNames()
+{
+    if (auto albumData = iPhotoAlbumData())
+        return albumData;
+    return PhotoLibraries::albumNamesData();
+}
+
+std::optional<PropertyValue> AlbumData::albumDataForAlbum(const std::string& name)
+{
+    if (auto albumData = iPhotoAlbumData())
+        return albumData;
+    return PhotoLibraries::albumData(name);
+}
+
+std::optional<std::string> AlbumData::linuxLibraryNote()
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    // The album file is looked at last: it can take a while to read.
+    if (defaults.integerForKey(SettingsKey::Source) != ImagePathList::kSourceAlbum || !PhotoLibraries::found() || iPhotoAlbumData())
+        return std::nullopt;
+    const auto name = defaults.objectForKey(SettingsKey::Album);
+    return PhotoLibraries::sourceNote(name && name->string() ? *name->string() : "");
 }
 
 std::optional<PropertyValue> AlbumData::albumDataAtPath(const std::string& path)

@@ -22,6 +22,21 @@ public:
     // the only parts anything here reads; nothing when any step fails.
     static std::optional<PropertyValue> iPhotoAlbumData();
 
+    // The album data the settings sheet lists: the photo library's (above) where it is
+    // found, else the names of the digiKam and Shotwell libraries' albums, without
+    // key lists; nothing when there is neither.
+    static std::optional<PropertyValue> albumDataForNames();
+
+    // The album data that holds the album named name: the photo library's where it is
+    // found, else the digiKam or Shotwell album of that name with its pictures;
+    // nothing when there is neither.
+    static std::optional<PropertyValue> albumDataForAlbum(const std::string& name);
+
+    // For the picture list of the album source ("Source" 0): which digiKam or
+    // Shotwell library it read; nothing for another source or where the photo
+    // library is found.
+    static std::optional<std::string> linuxLibraryNote();
+
     // The album file at path read as above; nothing when it is missing, not a
     // regular file, larger than kMaxFileSize or not a property list with a
     // dictionary at the top.

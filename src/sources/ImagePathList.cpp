@@ -52,7 +52,7 @@ std::vector<std::string> ImagePathList::albumPaths()
     const auto name = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).objectForKey(SettingsKey::Album);
     if (!name || !name->string())
         return {};
-    const auto albumData = AlbumData::iPhotoAlbumData();
+    const auto albumData = AlbumData::albumDataForAlbum(*name->string());
     if (!albumData)
         return {};
     const PropertyArray* keys = AlbumData::iPhotoKeyListForAlbum(*albumData, *name->string());

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "PhotoLibraryFixtures.h"
 #include "TestSupport.h"
 #include "Version.h"
 #include "platform/Window.h"
@@ -283,4 +284,24 @@ TEST_F(ConfigureSheetTest, AnUnloadableFileGivesNoWindowUntilItLoads)
     }
     sServices->setInterfaceFile({});
     EXPECT_NE(view.configureSheet(), nullptr) << "a later call tries again";
+}
+
+TEST_F(ConfigureSheetTest, WithoutThePhotoLibraryThePopUpListsTheShotwellLibraryAndShowsTheStoredAlbum)
+{
+    TemporaryFolder home;
+    ScopedEnvironment homeVariable("HOME", home.path().string());
+    ScopedEnvironment dataVariable("XDG_DATA_HOME", "");
+    const auto database = home.path() / ".local/share/shotwell/data/photo.db";
+    std::filesystem::create_directories(database.parent_path());
+    writeShotwellLibrary(database);
+    moduleSettings().setInteger(0, SettingsKey::Source);
+    moduleSettings().setObject(PropertyValue("Tag: Family/Anna"), SettingsKey::Album);
+    open();
+    auto& popUp = part<QComboBox>("mPopupAlbum");
+    std::vector<std::string> items;
+    for (int i = 0; i < popUp.count(); ++i)
+        items.push_back(popUp.itemText(i).toStdString());
+    EXPECT_EQ(items, (std::vector<std::string> { "2023-07-09", "2023-07-09 (2)", "2023-07-10", "Tag: Beach", "Tag: Family", "Tag: Family/Anna", "Wedding" }));
+    EXPECT_TRUE(part<QRadioButton>("sourceAlbum").isEnabled() && part<QRadioButton>("sourceAlbum").isChecked() && popUp.isEnabled());
+    EXPECT_EQ(popUp.currentText().toStdString(), "Tag: Family/Anna");
 }

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+// A connection of the photo program's own, which writes (a failing statement fails the test).
+class LibraryWriter {
+public:
+    explicit LibraryWriter(const std::filesystem::path& path);
+    ~LibraryWriter();
+    LibraryWriter(const LibraryWriter&) = delete;
+    LibraryWriter& operator=(const LibraryWriter&) = delete;
+
+    void run(const std::string& sql);
+
+private:
+    sqlite3* mConnection { nullptr };
+};
+
+// The schema script tests/sources/data/<name>: digiKam's or Shotwell's own.
+std::string librarySchema(const char* name);
+
+// Seconds since the epoch of a local date and time, as Shotwell stores exposure times.
+std::int64_t localTime(int year, int month, int day, int hour);
+
+// A digiKam library at path: collections "Pictures" (the folder pictures, by path) and
+// "Archive" (on the volume AB12-CD34, not mounted), albums "/", "/Holidays",
+// "/Holidays/Sommer in Köln" and "/Old", tags Family and Family/Anna beside internal
+// ones, and hidden, trashed, obsolete, video and audio items among the pictures.
+void writeDigikamLibrary(const std::filesystem::path& path, const std::string& pictures);
+
+// A Shotwell library at path: the event "Wedding", unnamed events on 2023-07-09 (two)
+// and 2023-07-10, tags "/Family", "/Family/Anna" (current list form, with a video) and
+// "Beach" (older form), and trashed, hidden and rejected photos.
+void writeShotwellLibrary(const std::filesystem::path& path);
