@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace {
@@ -132,8 +133,9 @@ void SaverScreen::followForeignWindow(std::uint64_t id)
     mForeignWatch.start(500);
 }
 
-void SaverScreen::start()
+void SaverScreen::start(std::function<void()> listRead)
 {
+    mListRead = std::move(listRead);
     double interval = mView->animationTimeInterval();
     if (!(interval > 0.0) || !std::isfinite(interval))
         interval = 1.0 / 15.0;
@@ -148,6 +150,8 @@ void SaverScreen::start()
         mView->animateOneFrame();
         if (mWindow.isExposed())
             mView->displayIfNeeded();
+        if (mListRead && mView->renderer()->imagePaths())
+            std::exchange(mListRead, nullptr)();
     });
     mView->startAnimation();
     mClock->start();

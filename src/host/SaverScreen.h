@@ -11,6 +11,7 @@
 
 #include <QOpenGLContext>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,7 +36,9 @@ public:
 
     // The decoder the view's renderer reads its pictures with.
     void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder) { mView->renderer()->setImageDecoder(std::move(decoder)); }
-    void start();
+    // Starts the frames; listRead is called once, after the frame that first read the
+    // picture list.
+    void start(std::function<void()> listRead = {});
     void stop();
 
     // A foreign window tells Qt nothing of its size, so ask the X server.
@@ -58,4 +61,5 @@ private:
     QTimer mForeignWatch;
     std::unique_ptr<ForeignWindowWatch> mForeignDestroyed;
     bool mForeignGone { false };
+    std::function<void()> mListRead;
 };
