@@ -160,3 +160,25 @@ TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
     ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
     EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";
 }
+
+TEST(Program, ConfigureKeepsItsFailureBoxUntilTheUserClosesItThenExitsOne)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server);
+    ScopedPreferences preferences;
+    // A folder where the settings file belongs: every write fails.
+    std::filesystem::create_directories(preferences.folder() / "org.skyvanes.Skyvanes.plist");
+    ProgramRun run({ SKYVANES_BINARY, "--configure" }, displayEnvironment(preferences, *server));
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(eventually([&] { return (shown = server->shownTopLevels()).size() == 1; }));
+    const std::uint32_t sheet = shown[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server->closeWindow(sheet);
+    ASSERT_TRUE(eventually([&] { return (shown = server->shownTopLevels()).size() == 1 && shown[0] != sheet; }));
+    // Well after the event loop has gone idle, the box still stands and the program waits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(server->shownTopLevels(), shown);
+    EXPECT_FALSE(run.wait(0));
+    server->closeWindow(shown[0]);
+    EXPECT_EQ(run.wait(10000), 1);
+}
