@@ -2,6 +2,8 @@
 #include "host/PictureListCommand.h"
 
 #include "saver/SkyvanesView.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/ImagePathList.h"
 #include "sources/SavedSearch.h"
 
@@ -24,6 +26,11 @@ int PictureListCommand::run(std::ostream& out, std::ostream& err, bool nullSepar
     for (const auto& path : shown)
         out << path << (nullSeparated ? '\0' : '\n');
     out.flush();
+    // Which folder is in force depends on layers a person cannot see at once.
+    if (ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).integerForKey(SettingsKey::Source) == ImagePathList::kSourceFolder) {
+        if (const auto choice = ImagePathList::folderInForce())
+            err << "Picture folder " << choice->folder << ": " << choice->why << ".\n";
+    }
     err << shown.size() << (shown.size() == 1 ? " picture\n" : " pictures\n");
     if (shown.empty() && listing.whyEmpty)
         err << *listing.whyEmpty << '\n';

@@ -8,14 +8,16 @@
 #include "platform/HomeFolder.h"
 #include "platform/Matrix.h"
 #include "platform/PopUpButton.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/Slider.h"
 #include "platform/Switch.h"
 #include "platform/TextField.h"
 #include "platform/Window.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/AlbumData.h"
+#include "sources/ImagePathList.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +75,8 @@ void SkyvanesView::initialize()
     std::string pictures = expandTildeInPath("~/Pictures/");
     while (pictures.size() > 1 && pictures.back() == '/')
         pictures.pop_back();
+    if (auto userPictures = userDirsPicturesFolder())
+        pictures = *userPictures;
 
     PropertyDictionary defaults;
     defaults.emplace(SettingsKey::ImageDir, pictures);
@@ -83,7 +87,10 @@ void SkyvanesView::initialize()
     defaults.emplace(SettingsKey::Album, "Library");
     defaults.emplace(SettingsKey::FrameRate, 15);
     defaults.emplace(SettingsKey::FlightSpeed, 100.0);
-    ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).registerDefaults(defaults);
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    store.registerDefaults(defaults);
+    if (auto folder = xscreensaverImageFolder())
+        store.setHostDefaults({ { SettingsKey::ImageDir, *folder } });
 }
 
 SkyvanesView::SkyvanesView(Rect frame, bool isPreview)
@@ -166,6 +173,8 @@ bool SkyvanesView::setOutlet(std::string_view name, Control& control)
         return bind(control, mFieldPath);
     if (name == "mFieldVersion")
         return bind(control, mFieldVersion);
+    if (name == "mFieldPathSource")
+        return bind(control, mFieldPathSource);
     return false;
 }
 
@@ -200,7 +209,7 @@ void SkyvanesView::clearOutlets()
     mMatrixOrder = mMatrixSource = mMatrixStyle = nullptr;
     mPopupAlbum = nullptr;
     mSliderActive = mSliderDetail = mSliderFlightSpeed = nullptr;
-    mFieldPath = mFieldVersion = nullptr;
+    mFieldPath = mFieldVersion = mFieldPathSource = nullptr;
 }
 
 Window* SkyvanesView::configureSheet()
@@ -242,6 +251,14 @@ void SkyvanesView::fillSheet(const std::string& imageDir, bool subDirs, const Co
 {
     auto& defaults = moduleDefaults();
     mFieldPath->setStringValue(imageDir);
+    // Beside the field, never in it: the field's text is stored on close.
+    if (mFieldPathSource) {
+        const auto choice = ImagePathList::folderInForce();
+        std::string why = choice ? choice->why + "." : "";
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        mFieldPathSource->setStringValue(why);
+    }
     mSliderActive->setIntValue(defaults.integerForKey(SettingsKey::ImageLimit));
     mSliderDetail->setIntValue(defaults.integerForKey(SettingsKey::Detail));
     mSliderActive->sendAction();

@@ -101,6 +101,30 @@ std::optional<std::string> ImagePathList::lastWhyEmpty()
     return gLastWhyEmpty;
 }
 
+std::optional<ImagePathList::FolderChoice> ImagePathList::folderInForce()
+{
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    const auto folder = defaults.objectForKey(SettingsKey::ImageDir);
+    if (!folder || !folder->string())
+        return std::nullopt;
+    FolderChoice choice { *folder->string(), {} };
+    switch (defaults.layerForKey(SettingsKey::ImageDir)) {
+    case ScreenSaverDefaults::Layer::Argument:
+        choice.why = "given on the command line";
+        break;
+    case ScreenSaverDefaults::Layer::Stored:
+        choice.why = "stored in the settings";
+        break;
+    case ScreenSaverDefaults::Layer::Host:
+        choice.why = "xscreensaver's image folder (imageDirectory in ~/.xscreensaver), as none is stored";
+        break;
+    default:
+        choice.why = choice.folder == userDirsPicturesFolder() ? "the XDG pictures folder (XDG_PICTURES_DIR in user-dirs.dirs), as none is stored"
+                                                               : "the default, as none is stored";
+    }
+    return choice;
+}
+
 std::string ImagePathList::albumArtworkFolder()
 {
     return homeFolder() + "/Music/iTunes/Album Artwork";

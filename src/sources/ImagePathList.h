@@ -33,6 +33,16 @@ public:
     // before the first or when it found paths.
     static std::optional<std::string> lastWhyEmpty();
 
+    // The folder ImageDir names now and why, in words for the person: which layer of
+    // the settings gives it (the command line, the stored settings, xscreensaver's
+    // image folder, the XDG pictures folder, the default).
+    struct FolderChoice {
+        std::string folder;
+        std::string why;
+    };
+    // Nothing when ImageDir holds no string.
+    static std::optional<FolderChoice> folderInForce();
+
     // The album-artwork folder below the user's home ($HOME), without a trailing '/'.
     static std::string albumArtworkFolder();
 

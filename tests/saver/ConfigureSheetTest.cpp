@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "Version.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/Window.h"
 #include "platform/qt/QtApplication.h"
 #include "saver/SkyvanesView.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -135,9 +135,9 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
                       part<QSlider>("mSliderDetail").value(), part<QLabel>("mSliderDetailValue").text().toStdString(),
                       part<QComboBox>("mPopupAlbum").currentText().toStdString(), part<QComboBox>("mPopupAlbum").itemText(0).toStdString(),
                       part<QSlider>("mSliderFlightSpeed").value(), part<QPushButton>("mSwatchBackground").accessibleDescription().toStdString(),
-                      part<QLabel>("mFieldVersion").text().toStdString()),
+                      part<QLabel>("mFieldVersion").text().toStdString(), part<QLabel>("mFieldPathSource").text().toStdString()),
             std::tuple(std::string(std::getenv("HOME")) + "/Pictures", 8, 3, std::string("256 px"), row.shownAlbum, std::string("Cats"), 100,
-                std::string("#000000"), std::string(kSkyvanesVersion)));
+                std::string("#000000"), std::string(kSkyvanesVersion), std::string("The default, as none is stored.")));
         EXPECT_TRUE(checked("mSwitchRecursive") && checked("sourceFolder") && checked("orderInList") && checked("styleFading"));
         EXPECT_TRUE(!part<QSlider>("mSliderFlightSpeed").isEnabled() && part<QRadioButton>("sourceAlbum").isEnabled());
         EXPECT_FALSE(moduleSettings().hasPersistentDomain()) << "opening writes nothing";
