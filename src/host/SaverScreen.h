@@ -5,6 +5,7 @@
 #include "host/ForeignWindowWatch.h"
 #include "host/FpsOverlaySurface.h"
 #include "host/FrameClock.h"
+#include "host/ReasonOverlaySurface.h"
 #include "host/SaverWindow.h"
 #include "platform/qt/WindowGLSurface.h"
 #include "saver/SkyvanesView.h"
@@ -50,12 +51,20 @@ private:
     void show(CommandLine::Mode mode);
     void followOwnSize();
     void followForeignWindow(std::uint64_t id);
+    // Why this screen shows nothing, in one line; nothing while it shows or may yet
+    // show a picture.
+    std::optional<std::string> nothingShowsLine() const;
 
     SaverTarget mTarget;
+    // A preview or a window may name folders; a full screen may be locked, so not there.
+    bool mNamesFolders { false };
+    // What the screen says when every picture failed, fixed at the start.
+    std::string mNoneReadableLine;
     SaverWindow mWindow;
     std::unique_ptr<SkyvanesView> mView;
     QOpenGLContext mContext;
     std::unique_ptr<WindowGLSurface> mSurface;
+    std::unique_ptr<ReasonOverlaySurface> mReason;
     std::unique_ptr<FpsOverlaySurface> mOverlay;
     std::unique_ptr<FrameClock> mClock;
     QTimer mForeignWatch;
