@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/SettingsSchema.h"
 #include "TestSupport.h"
+#include "saver/SkyvanesView.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
 
@@ -56,6 +57,11 @@ TEST(SettingsSchema, TheSettingsDialogOffersOnlyKnownKeysAndValuesTheyAccept)
 {
     const std::string file = fileContents(SKYVANES_SOURCE_DIR "/resources/xscreensaver/skyvanes.xml");
     // Each option the dialog can add: arg, arg-set or arg-unset="-Key value", the value a slider's "%".
+    // A slider passes nothing at its default, so that must be the setting's own.
+    ScopedPreferences preferences;
+    SkyvanesView::initialize();
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    store.setArgumentDomain({});
     int settings = 0;
     for (std::size_t at = file.find(" arg"); at != std::string::npos; at = file.find(" arg", at + 1)) {
         const std::size_t begin = file.find('"', at) + 1, end = file.find('"', begin), space = file.find(' ', begin);
@@ -65,7 +71,10 @@ TEST(SettingsSchema, TheSettingsDialogOffersOnlyKnownKeysAndValuesTheyAccept)
         const KnownSetting* setting = SettingsSchema::find(key);
         ASSERT_TRUE(setting) << key;
         EXPECT_TRUE(given == "%" || SettingsSchema::parse(*setting, given)) << key;
+        if (const std::size_t mark = file.find("default=\"", at); given == "%" && mark < file.find("/>", at)) {
+            EXPECT_EQ(std::stof(file.substr(mark + 9)), store.floatForKey(key)) << key;
+        }
         ++settings;
     }
-    EXPECT_EQ(settings, 11);
+    EXPECT_EQ(settings, 12);
 }

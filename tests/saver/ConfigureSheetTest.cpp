@@ -144,6 +144,24 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
     }
 }
 
+TEST_F(ConfigureSheetTest, EveryControlSaysWhatItDoes)
+{
+    QWidget& sheet = open();
+    int controls = 0;
+    for (QWidget* control : sheet.findChildren<QWidget*>()) {
+        // Unnamed ones are Qt's own parts, such as a list's scroll bars.
+        if (control->objectName().isEmpty())
+            continue;
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) || qobject_cast<QLineEdit*>(control)
+            || qobject_cast<QComboBox*>(control)) {
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+            ++controls;
+        }
+    }
+    EXPECT_GE(controls, 17);
+    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").toolTip().contains("depth units per frame"));
+}
+
 TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)
 {
     installLibrary({ "Library", std::string(300, 'w') });
