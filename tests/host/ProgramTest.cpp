@@ -190,10 +190,12 @@ TEST(Program, FullScreenWithNothingToShowSaysSoAcrossTheMiddleOnly)
     ScopedPreferences preferences;
     TemporaryFolder folder;
     std::filesystem::create_directory(folder.path() / "empty");
+    // A list whose every file the renderer gives up on says so too.
+    folder.write("unreadable/notes.jpg", "not a picture");
     const std::uint32_t root = xcb_setup_roots_iterator(xcb_get_setup(server->connection())).data->root;
     constexpr std::uint32_t background = 0x204060;
     const auto isBackground = [&](int x, int y) { return server->pixel(root, x, y) == background; };
-    for (const char* name : { "gone", "empty" }) {
+    for (const char* name : { "gone", "empty", "unreadable" }) {
         const auto dir = (folder.path() / name).string();
         ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#204060", "-ImageDir", dir }, displayEnvironment(preferences, *server));
         ASSERT_TRUE(eventually([&] { return isBackground(5, 5); })) << name;
