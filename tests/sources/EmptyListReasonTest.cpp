@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
+#include "saver/SkyvanesView.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "sources/ImagePathList.h"
@@ -19,6 +20,8 @@ std::optional<std::string> whyEmpty()
 
 TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
 {
+    // The registered defaults (SubDirs on) as the program has them, in a test run alone too.
+    SkyvanesView::initialize();
     ScopedPreferences preferences;
     TemporaryFolder folder;
     std::ofstream(folder.path() / "file.jpg") << "x";
