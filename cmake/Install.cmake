@@ -32,6 +32,8 @@ add_custom_command(OUTPUT "${SKYVANES_DOCS}/skyvanes.6.gz" "${SKYVANES_DOCS}/cha
   COMMAND ${GZIP} -9nf -k "${SKYVANES_DOCS}/skyvanes.6" "${SKYVANES_DOCS}/changelog"
   DEPENDS "${SKYVANES_DOCS}/skyvanes.6" "${SKYVANES_DOCS}/changelog")
 add_custom_target(skyvanes_docs ALL DEPENDS "${SKYVANES_DOCS}/skyvanes.6.gz" "${SKYVANES_DOCS}/changelog.gz")
+# Whoever builds only the program (scripts/demo does) can still install it and package it.
+add_dependencies(skyvanes skyvanes_docs)
 install(FILES "${SKYVANES_DOCS}/skyvanes.6.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES resources/debian/copyright "${SKYVANES_DOCS}/changelog.gz" DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/skyvanes)
 

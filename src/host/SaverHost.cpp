@@ -2,10 +2,10 @@
 #include "host/SaverHost.h"
 
 #include "host/DisplayCheck.h"
-#include "host/EmptyListReason.h"
 #include "host/SaverScreen.h"
 #include "platform/Log.h"
 #include "render/PictureReadAhead.h"
+#include "sources/ImagePathList.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,6 +17,7 @@
 #include <optional>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -184,11 +185,17 @@ int SaverHost::run(const CommandLine& line, const char* programName, const std::
             QObject::connect(window, &QWindow::visibleChanged, &app, [](bool visible) { if (!visible) qGuiApp->quit(); });
     }
 
-    // The renderer says only that nothing could be shown; say why, once per start.
-    if (auto reason = EmptyListReason::find())
-        Log::message(*reason);
-    for (auto& screen : screens)
-        screen->start();
+    // The renderer says only that nothing could be shown; say why, once per start,
+    // when the first screen has read its list (every screen reads the same settings).
+    bool told = false;
+    for (auto& screen : screens) {
+        screen->start([&told] {
+            if (std::exchange(told, true))
+                return;
+            if (auto reason = ImagePathList::lastWhyEmpty())
+                Log::message(*reason);
+        });
+    }
     const int status = app.exec();
     for (auto& screen : screens)
         screen->stop();

@@ -2,12 +2,16 @@
 #include "host/SaverScreen.h"
 
 #include "query/MetadataQuery.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
+#include "sources/ImagePathList.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace {
@@ -36,6 +40,7 @@ std::optional<QSize> SaverScreen::foreignWindowSize(std::uint64_t id)
 
 SaverScreen::SaverScreen(const SaverTarget& target, CommandLine::Mode mode)
     : mTarget(target)
+    , mNamesFolders(target.preview || mode == CommandLine::Mode::Window)
     , mWindow(mode == CommandLine::Mode::Window || mode == CommandLine::Mode::Fullscreen)
 {
     if (target.screen)
@@ -89,9 +94,12 @@ bool SaverScreen::attachSurface(bool showFps)
     if (!mContext.create())
         return false;
     mSurface = std::make_unique<WindowGLSurface>(mWindow, mContext);
-    GLSurface* surface = mSurface.get();
+    const Color background = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).colorForKey(SettingsKey::BackColor).value_or(Color { 0, 0, 0, 1 });
+    mReason = std::make_unique<ReasonOverlaySurface>(
+        *mSurface, [this] { return nothingShowsLine(); }, background);
+    GLSurface* surface = mReason.get();
     if (showFps) {
-        mOverlay = std::make_unique<FpsOverlaySurface>(*mSurface);
+        mOverlay = std::make_unique<FpsOverlaySurface>(*mReason);
         surface = mOverlay.get();
     }
     mView->renderer()->setSurface(surface);
@@ -132,8 +140,29 @@ void SaverScreen::followForeignWindow(std::uint64_t id)
     mForeignWatch.start(500);
 }
 
-void SaverScreen::start()
+std::optional<std::string> SaverScreen::nothingShowsLine() const
 {
+    const LumivelGL& renderer = *mView->renderer();
+    // A saved search still gathering may yet give pictures: it says nothing.
+    if (!renderer.imagePaths() || renderer.pathCount() > 0 || renderer.liveSpriteCount() > 0 || renderer.liveImageQuery())
+        return std::nullopt;
+    // The list was empty from the start when its load gave a reason; else the renderer
+    // dropped every picture as unreadable.
+    if (auto why = ImagePathList::lastWhyEmpty())
+        return mNamesFolders ? *why : "No pictures to show: skyvanes --list says why.";
+    return mNoneReadableLine;
+}
+
+void SaverScreen::start(std::function<void()> listRead)
+{
+    std::string folder;
+    auto& defaults = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    if (mNamesFolders && defaults.integerForKey(SettingsKey::Source) == ImagePathList::kSourceFolder) {
+        if (const auto choice = ImagePathList::folderInForce())
+            folder = " in " + choice->folder;
+    }
+    mNoneReadableLine = mNamesFolders ? "None of the pictures" + folder + " could be read." : "None of the pictures could be read: skyvanes --list shows which were found.";
+    mListRead = std::move(listRead);
     double interval = mView->animationTimeInterval();
     if (!(interval > 0.0) || !std::isfinite(interval))
         interval = 1.0 / 15.0;
@@ -148,6 +177,8 @@ void SaverScreen::start()
         mView->animateOneFrame();
         if (mWindow.isExposed())
             mView->displayIfNeeded();
+        if (mListRead && mView->renderer()->imagePaths())
+            std::exchange(mListRead, nullptr)();
     });
     mView->startAnimation();
     mClock->start();

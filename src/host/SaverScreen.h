@@ -5,12 +5,14 @@
 #include "host/ForeignWindowWatch.h"
 #include "host/FpsOverlaySurface.h"
 #include "host/FrameClock.h"
+#include "host/ReasonOverlaySurface.h"
 #include "host/SaverWindow.h"
 #include "platform/qt/WindowGLSurface.h"
 #include "saver/SkyvanesView.h"
 
 #include <QOpenGLContext>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,7 +37,9 @@ public:
 
     // The decoder the view's renderer reads its pictures with.
     void setImageDecoder(std::shared_ptr<const ImageDecoder> decoder) { mView->renderer()->setImageDecoder(std::move(decoder)); }
-    void start();
+    // Starts the frames; listRead is called once, after the frame that first read the
+    // picture list.
+    void start(std::function<void()> listRead = {});
     void stop();
 
     // A foreign window tells Qt nothing of its size, so ask the X server.
@@ -47,15 +51,24 @@ private:
     void show(CommandLine::Mode mode);
     void followOwnSize();
     void followForeignWindow(std::uint64_t id);
+    // Why this screen shows nothing, in one line; nothing while it shows or may yet
+    // show a picture.
+    std::optional<std::string> nothingShowsLine() const;
 
     SaverTarget mTarget;
+    // A preview or a window may name folders; a full screen may be locked, so not there.
+    bool mNamesFolders { false };
+    // What the screen says when every picture failed, fixed at the start.
+    std::string mNoneReadableLine;
     SaverWindow mWindow;
     std::unique_ptr<SkyvanesView> mView;
     QOpenGLContext mContext;
     std::unique_ptr<WindowGLSurface> mSurface;
+    std::unique_ptr<ReasonOverlaySurface> mReason;
     std::unique_ptr<FpsOverlaySurface> mOverlay;
     std::unique_ptr<FrameClock> mClock;
     QTimer mForeignWatch;
     std::unique_ptr<ForeignWindowWatch> mForeignDestroyed;
     bool mForeignGone { false };
+    std::function<void()> mListRead;
 };

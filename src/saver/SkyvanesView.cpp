@@ -16,7 +16,9 @@
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsTable.h"
 #include "sources/AlbumData.h"
+#include "sources/ImagePathList.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -77,8 +79,13 @@ void SkyvanesView::initialize()
         return;
     registered = true;
 
-    const PropertyDictionary defaults = SettingsTable::registeredDefaults(homeFolder());
-    ScreenSaverDefaults::defaultsForModuleWithName(kModuleName).registerDefaults(defaults);
+    PropertyDictionary defaults = SettingsTable::registeredDefaults(homeFolder());
+    if (auto userPictures = userDirsPicturesFolder())
+        defaults.insert_or_assign(SettingsKey::ImageDir, *userPictures);
+    auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
+    store.registerDefaults(defaults);
+    if (auto folder = xscreensaverImageFolder())
+        store.setHostDefaults({ { SettingsKey::ImageDir, *folder } });
 }
 
 SkyvanesView::SkyvanesView(Rect frame, bool isPreview)
@@ -161,6 +168,8 @@ bool SkyvanesView::setOutlet(std::string_view name, Control& control)
         return bind(control, mFieldPath);
     if (name == "mFieldVersion")
         return bind(control, mFieldVersion);
+    if (name == "mFieldPathSource")
+        return bind(control, mFieldPathSource);
     return false;
 }
 
@@ -195,7 +204,7 @@ void SkyvanesView::clearOutlets()
     mMatrixOrder = mMatrixSource = mMatrixStyle = nullptr;
     mPopupAlbum = nullptr;
     mSliderActive = mSliderDetail = mSliderFlightSpeed = nullptr;
-    mFieldPath = mFieldVersion = nullptr;
+    mFieldPath = mFieldVersion = mFieldPathSource = nullptr;
 }
 
 Window* SkyvanesView::configureSheet()
@@ -236,6 +245,14 @@ void SkyvanesView::fillSheet(const std::string& imageDir, bool subDirs, const Co
 {
     auto& defaults = moduleDefaults();
     mFieldPath->setStringValue(imageDir);
+    // Beside the field, never in it: the field's text is stored on close.
+    if (mFieldPathSource) {
+        const auto choice = ImagePathList::folderInForce();
+        std::string why = choice ? choice->why + "." : "";
+        if (!why.empty())
+            why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+        mFieldPathSource->setStringValue(why);
+    }
     mSliderActive->setIntValue(defaults.integerForKey(SettingsKey::ImageLimit));
     mSliderDetail->setIntValue(defaults.integerForKey(SettingsKey::Detail));
     mSliderActive->sendAction();

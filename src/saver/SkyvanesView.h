@@ -84,6 +84,8 @@ private:
     Slider* mSliderFlightSpeed { nullptr };
     TextField* mFieldPath { nullptr };
     TextField* mFieldVersion { nullptr };
+    // Optional: says where the folder in force comes from.
+    TextField* mFieldPathSource { nullptr };
     std::unique_ptr<Window> mConfigureWindow;
     std::unique_ptr<LumivelGL> mFaderView;
     // Folder choosers held from their start until their completion has run.

@@ -205,9 +205,23 @@ std::optional<PropertyValue> ScreenSaverDefaults::objectForKey(std::string_view 
     refresh();
     if (auto it = mStored.find(key); it != mStored.end())
         return it->second;
+    if (auto it = mHost.find(key); it != mHost.end())
+        return it->second;
     if (auto it = mRegistered.find(key); it != mRegistered.end())
         return it->second;
     return std::nullopt;
+}
+
+ScreenSaverDefaults::Layer ScreenSaverDefaults::layerForKey(std::string_view key)
+{
+    if (mArguments.contains(key))
+        return Layer::Argument;
+    refresh();
+    if (mStored.contains(key))
+        return Layer::Stored;
+    if (mHost.contains(key))
+        return Layer::Host;
+    return mRegistered.contains(key) ? Layer::Registered : Layer::None;
 }
 
 std::optional<PropertyData> ScreenSaverDefaults::dataForKey(std::string_view key)
@@ -304,6 +318,11 @@ bool ScreenSaverDefaults::removeObjectForKey(std::string_view key)
 void ScreenSaverDefaults::setArgumentDomain(PropertyDictionary arguments)
 {
     mArguments = std::move(arguments);
+}
+
+void ScreenSaverDefaults::setHostDefaults(PropertyDictionary defaults)
+{
+    mHost = std::move(defaults);
 }
 
 void ScreenSaverDefaults::registerDefaults(const PropertyDictionary& defaults)

@@ -16,7 +16,8 @@
 // The per-module settings store. Each domain is one XML property list
 // "<domain>.plist" in preferencesFolder(). A stored value always wins over a
 // registered default; registered defaults are only a fallback and are never written.
-// Above both sits the argument domain: values given on the command line for this
+// Between them sit the host's defaults: values another program keeps for its savers
+// (xscreensaver's image folder), never written either. Above all sits the argument domain: values given on the command line for this
 // run, also never written.
 // The file is re-read whenever its identity (path, size, modification time) has
 // changed, so a value another process wrote is seen at the next read. Writes are
@@ -41,8 +42,19 @@ public:
     // last read, as a sentence for the person; empty when all went well.
     std::string problem() const;
 
-    // The argument's value, else the stored value, else the registered default, else nothing.
+    // The argument's value, else the stored value, else the host's default, else the
+    // registered default, else nothing.
     std::optional<PropertyValue> objectForKey(std::string_view key);
+
+    // The layer objectForKey takes the key's value from now.
+    enum class Layer {
+        Argument,
+        Stored,
+        Host,
+        Registered,
+        None
+    };
+    Layer layerForKey(std::string_view key);
     // Data under the key; nothing when absent or not data.
     std::optional<PropertyData> dataForKey(std::string_view key);
     // 0 when absent; numbers are truncated, numeric strings parsed.
@@ -65,6 +77,9 @@ public:
 
     // Adds to the fallback layer; stores nothing.
     void registerDefaults(const PropertyDictionary& defaults);
+    // Replaces the host's defaults, between the stored values and the registered
+    // defaults; stores nothing.
+    void setHostDefaults(PropertyDictionary defaults);
 
     // The colour archived under the key, or nothing when there is none or the data
     // under it is not a colour.
@@ -100,6 +115,7 @@ private:
     std::string mName;
     PropertyDictionary mStored;
     PropertyDictionary mRegistered;
+    PropertyDictionary mHost;
     PropertyDictionary mArguments;
     std::optional<FileIdentity> mLoaded;
     SettingsFile::State mState { SettingsFile::State::Missing };

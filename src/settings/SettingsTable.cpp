@@ -21,7 +21,7 @@ constexpr Setting kSettings[] = {
     { SettingsKey::ImageStyle, Type::Integer, false, 0, nullptr, 0, 1, "mMatrixStyle", true },
     { SettingsKey::FlightSpeed, Type::Real, true, 100, nullptr, 10, 400, "mSliderFlightSpeed", true },
     { SettingsKey::Detail, Type::Integer, true, 3, nullptr, 0, 5, "mSliderDetail", true },
-    { SettingsKey::FrameRate, Type::Integer, true, 15, nullptr, kAny, -kAny, nullptr, false },
+    { SettingsKey::FrameRate, Type::Integer, true, 15, nullptr, kAny, -kAny, nullptr, true },
     { SettingsKey::BackColor, Type::Colour, false, 0, nullptr, kAny, -kAny, "mSwatchBackground", true },
 };
 

@@ -251,3 +251,57 @@ TEST(Program, ConfigureSavesWhenItsWindowIsClosedAndNeedsADisplay)
     ProgramRun read({ SKYVANES_BINARY, "defaults", "read", "org.skyvanes.Skyvanes", "ImageLimit" }, { home });
     EXPECT_EQ(read.wait(10000), 0) << "closing wrote the settings";
 }
+
+TEST(Program, ConfigureKeepsItsFailureBoxUntilTheUserClosesItThenExitsOne)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server);
+    ScopedPreferences preferences;
+    // A folder where the settings file belongs: every write fails.
+    std::filesystem::create_directories(preferences.folder() / "org.skyvanes.Skyvanes.plist");
+    ProgramRun run({ SKYVANES_BINARY, "--configure" }, displayEnvironment(preferences, *server));
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(eventually([&] { return (shown = server->shownTopLevels()).size() == 1; }));
+    const std::uint32_t sheet = shown[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server->closeWindow(sheet);
+    ASSERT_TRUE(eventually([&] { return (shown = server->shownTopLevels()).size() == 1 && shown[0] != sheet; }));
+    // Well after the event loop has gone idle, the box still stands and the program waits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(server->shownTopLevels(), shown);
+    EXPECT_FALSE(run.wait(0));
+    server->closeWindow(shown[0]);
+    EXPECT_EQ(run.wait(10000), 1);
+}
+
+TEST(Program, FullScreenWithNothingToShowSaysSoAcrossTheMiddleOnly)
+{
+    auto server = XServer::start();
+    ASSERT_TRUE(server);
+    ScopedPreferences preferences;
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder.path() / "empty");
+    // A list whose every file the renderer gives up on says so too.
+    folder.write("unreadable/notes.jpg", "not a picture");
+    const std::uint32_t root = xcb_setup_roots_iterator(xcb_get_setup(server->connection())).data->root;
+    constexpr std::uint32_t background = 0x204060;
+    const auto isBackground = [&](int x, int y) { return server->pixel(root, x, y) == background; };
+    for (const char* name : { "gone", "empty", "unreadable" }) {
+        const auto dir = (folder.path() / name).string();
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen", "-BackColor", "#204060", "-ImageDir", dir }, displayEnvironment(preferences, *server));
+        ASSERT_TRUE(eventually([&] { return isBackground(5, 5); })) << name;
+        // The line is a thirtieth of the 480 rows high, centred on row 240.
+        EXPECT_TRUE(eventually([&] {
+            for (int x = 20; x < 620; ++x) {
+                if (!isBackground(x, 238) || !isBackground(x, 242))
+                    return true;
+            }
+            return false;
+        })) << name;
+        for (int y : { 20, 180, 300, 460 }) {
+            for (int x = 0; x < 640; x += 40)
+                EXPECT_TRUE(isBackground(x, y)) << name << " at " << x << "," << y;
+        }
+        EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+    }
+}

@@ -136,13 +136,31 @@ TEST_F(ConfigureSheetTest, FirstOpeningShowsTheDefaults)
                       part<QSlider>("mSliderDetail").value(), part<QLabel>("mSliderDetailValue").text().toStdString(),
                       part<QComboBox>("mPopupAlbum").currentText().toStdString(), part<QComboBox>("mPopupAlbum").itemText(0).toStdString(),
                       part<QSlider>("mSliderFlightSpeed").value(), part<QPushButton>("mSwatchBackground").accessibleDescription().toStdString(),
-                      part<QLabel>("mFieldVersion").text().toStdString()),
+                      part<QLabel>("mFieldVersion").text().toStdString(), part<QLabel>("mFieldPathSource").text().toStdString()),
             std::tuple(std::string(std::getenv("HOME")) + "/Pictures", 8, 3, std::string("256 px"), row.shownAlbum, std::string("Cats"), 100,
-                std::string("#000000"), std::string(kSkyvanesVersion)));
+                std::string("#000000"), std::string(kSkyvanesVersion), std::string("The default, as none is stored.")));
         EXPECT_TRUE(checked("mSwitchRecursive") && checked("sourceFolder") && checked("orderInList") && checked("styleFading"));
         EXPECT_TRUE(!part<QSlider>("mSliderFlightSpeed").isEnabled() && part<QRadioButton>("sourceAlbum").isEnabled());
         EXPECT_FALSE(moduleSettings().hasPersistentDomain()) << "opening writes nothing";
     }
+}
+
+TEST_F(ConfigureSheetTest, EveryControlSaysWhatItDoes)
+{
+    QWidget& sheet = open();
+    int controls = 0;
+    for (QWidget* control : sheet.findChildren<QWidget*>()) {
+        // Unnamed ones are Qt's own parts, such as a list's scroll bars.
+        if (control->objectName().isEmpty())
+            continue;
+        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) || qobject_cast<QLineEdit*>(control)
+            || qobject_cast<QComboBox*>(control)) {
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+            ++controls;
+        }
+    }
+    EXPECT_GE(controls, 17);
+    EXPECT_TRUE(part<QSlider>("mSliderFlightSpeed").toolTip().contains("depth units per frame"));
 }
 
 TEST_F(ConfigureSheetTest, ControlsFollowTheSourceAndTheStyle)

@@ -36,7 +36,8 @@ TEST(SettingsTable, TheReadmeTableListsEverySettingWithItsTypeAndDefault)
     static const char* const kTypeWords[] = { "string", "int", "float", "bool", "colour" };
     const PropertyDictionary registered = SettingsTable::registeredDefaults("~");
     const std::string readme = fileContents(SKYVANES_SOURCE_DIR "/README.md");
-    const std::regex row(R"(\n\| `([A-Za-z]+)` \| ([a-z]+) \| ([^|]+) \|)");
+    // A default may be followed by a note in parentheses.
+    const std::regex row(R"(\n\| `([A-Za-z]+)` \| ([a-z]+) \| ([^|(]+?)(?: \([^|]*\))? \|)");
     std::size_t index = 0;
     for (auto match = std::sregex_iterator(readme.begin(), readme.end(), row); match != std::sregex_iterator(); ++match, ++index) {
         ASSERT_LT(index, SettingsTable::all().size()) << (*match)[1];

@@ -1,19 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "host/EmptyListReason.h"
 #include "TestSupport.h"
+#include "saver/SkyvanesView.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
+#include "sources/ImagePathList.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+namespace {
+
+std::optional<std::string> whyEmpty()
+{
+    return ImagePathList::listImagePaths({}).whyEmpty;
+}
+
+}
+
 TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
 {
+    // The registered defaults (SubDirs on) as the program has them, in a test run alone too.
+    SkyvanesView::initialize();
     ScopedPreferences preferences;
     TemporaryFolder folder;
     std::ofstream(folder.path() / "file.jpg") << "x";
     std::ofstream(folder.path() / "bad.savedSearch") << "not a list";
+    std::filesystem::create_directories(folder.path() / "empty/only/folders");
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
     struct Row {
         int source;
@@ -29,16 +42,20 @@ TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
              { 1, base + "/bad.savedSearch", "The saved search " + base + "/bad.savedSearch cannot be read as a property list with a dictionary at its root." },
              { 1, "", "No picture folder is set (ImageDir)." },
              { 0, base, "The photo library is not found." },
-             { 5, base, "The picture source 5 is not one of 0, 1 and 2." } }) {
+             { 5, base, "The picture source 5 is not one of 0, 1 and 2." },
+             { 1, base + "/empty", "The picture folder " + base + "/empty holds no pictures." } }) {
         store.setArgumentDomain({ { SettingsKey::Source, row.source }, { SettingsKey::ImageDir, row.folder } });
-        EXPECT_EQ(EmptyListReason::find().value_or(""), row.reason) << row.folder;
+        EXPECT_EQ(whyEmpty().value_or(""), row.reason) << row.folder;
     }
+    // Left out, a subfolder's pictures are no pictures; the reason says where they may be.
+    store.setArgumentDomain({ { SettingsKey::Source, 1 }, { SettingsKey::ImageDir, base + "/empty" }, { SettingsKey::SubDirs, false } });
+    EXPECT_EQ(whyEmpty(), "The picture folder " + base + "/empty holds no pictures (SubDirs is off: its subfolders are not searched).");
     // A folder the user may not list gives nothing either (root lists every folder).
     std::filesystem::create_directory(folder.path() / "locked");
     std::filesystem::permissions(folder.path() / "locked", std::filesystem::perms::none);
     store.setArgumentDomain({ { SettingsKey::Source, 1 }, { SettingsKey::ImageDir, base + "/locked" } });
     EXPECT_EQ(asOrdinaryUser(folder.path(),
-                  [&] { return EmptyListReason::find() == "The picture folder " + base + "/locked cannot be read (Permission denied)."; }),
+                  [&] { return whyEmpty() == "The picture folder " + base + "/locked cannot be read (Permission denied)."; }),
         0);
     store.setArgumentDomain({});
 }
