@@ -92,7 +92,7 @@ public:
     // True when the domain has a file in the preferences folder.
     bool hasPersistentDomain();
     // Deletes the domain's file; true when nothing is left of it.
-    bool removePersistentDomain();
+    [[nodiscard]] bool removePersistentDomain();
 
 private:
     explicit ScreenSaverDefaults(std::string name);
@@ -110,7 +110,7 @@ private:
     void refresh();
     std::string readProblem(const std::string& file) const;
     bool refuseWrite(std::string problem);
-    bool modify(const std::function<void(PropertyDictionary&)>& change);
+    [[nodiscard]] bool modify(const std::function<void(PropertyDictionary&)>& change);
 
     std::string mName;
     PropertyDictionary mStored;

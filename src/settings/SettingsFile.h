@@ -31,11 +31,11 @@ public:
 
     // The file a write to path must replace: path itself, or the end of the chain of
     // links at path (which may not exist yet); nothing for a loop or an unreadable link.
-    static std::optional<std::string> writeTarget(const std::string& path);
+    [[nodiscard]] static std::optional<std::string> writeTarget(const std::string& path);
 
     // Moves the damaged file at target aside to "<target>.corrupt", or ".corrupt.2"
     // and on when that is taken; the name used, or nothing when it could not be moved.
-    static std::optional<std::string> moveAside(const std::string& target);
+    [[nodiscard]] static std::optional<std::string> moveAside(const std::string& target);
 
     // Deletes what earlier writes to target left behind when killed. Only for a
     // caller holding the domain's lock, since a write in progress looks the same.
@@ -43,7 +43,7 @@ public:
 
     // Replaces target with bytes atomically: a temporary file beside it, synced and
     // renamed over it. False when any step fails (target is then untouched).
-    static bool replace(const std::string& target, std::string_view bytes);
+    [[nodiscard]] static bool replace(const std::string& target, std::string_view bytes);
 
     // Well above any real settings (a full set is about 2 KB).
     static constexpr std::size_t kMaxBytes = std::size_t { 4 } << 20;

@@ -92,8 +92,11 @@ TEST_F(ScreenSaverHosts, TheXscreensaverDaemonRunsAndStopsTheInstalledHack)
 {
     const fs::path home = folder.path() / "home";
     fs::create_directories(home);
+    // The hack is named by its full path: xscreensaver puts its own hack folder first on
+    // PATH, where an installed package's skyvanes would be found before this build's.
     std::ofstream(home / ".xscreensaver") << "mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nfade: False\n"
-                                             "unfade: False\nsplash: False\nprograms: GL: skyvanes --root -BackColor '#10C080' \\n\n";
+                                             "unfade: False\nsplash: False\nprograms: GL: "
+                                          << (prefix / "bin/skyvanes").string() << " --root -BackColor '#10C080' \\n\n";
     // xscreensaver runs no hack as root, so the daemon runs as nobody then.
     std::vector<std::string> daemon { "/usr/bin/xscreensaver", "-no-splash" };
     if (::geteuid() == 0) {

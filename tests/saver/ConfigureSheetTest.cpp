@@ -243,7 +243,7 @@ TEST_F(ConfigureSheetTest, EveryWayOfClosingWritesEveryControl)
     };
     int ended = 0;
     for (const auto& closeTheSheet : closers) {
-        moduleSettings().removePersistentDomain();
+        ASSERT_TRUE(moduleSettings().removePersistentDomain());
         QWidget& sheet = open();
         sheet.show();
         part<QLineEdit>("mFieldPath").setText("/srv/photos");
