@@ -4,8 +4,8 @@
 #include "platform/View.h"
 
 // The base of a saver's principal view: the part of the host's contract that every
-// saver shares. It keeps the animation interval the host reads and whether the saver
-// is animating; it draws nothing of its own.
+// saver shares. It keeps the animation interval the host reads; it draws nothing of
+// its own.
 class ScreenSaverView : public View {
 public:
     ScreenSaverView(Rect frame, bool isPreview)
@@ -20,9 +20,8 @@ public:
     void setAnimationTimeInterval(double seconds) { mAnimationTimeInterval = seconds; }
     double animationTimeInterval() const { return mAnimationTimeInterval; }
 
-    virtual void startAnimation() { mIsAnimating = true; }
-    virtual void stopAnimation() { mIsAnimating = false; }
-    bool isAnimating() const { return mIsAnimating; }
+    virtual void startAnimation() { }
+    virtual void stopAnimation() { }
 
     // Called by the host once per animation interval while animating.
     virtual void animateOneFrame() { }
@@ -32,5 +31,4 @@ public:
 private:
     bool mIsPreview { false };
     double mAnimationTimeInterval { 1.0 / 30.0 };
-    bool mIsAnimating { false };
 };
