@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/FpsOverlaySurface.h"
 
-#include <GL/gl.h>
+#include "host/OverlayImage.h"
+
 #include <QFontDatabase>
 #include <QPainter>
 
@@ -33,28 +34,5 @@ void FpsOverlaySurface::drawText()
         // GL rows run bottom-up.
         mImage = text.mirrored();
     }
-    GLint viewport[4] = { 0, 0, 0, 0 };
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glRasterPos2i(8, 8);
-    glDrawPixels(mImage.width(), mImage.height(), GL_RGBA, GL_UNSIGNED_BYTE, mImage.constBits());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    OverlayImage::draw(mImage, 8, 8);
 }

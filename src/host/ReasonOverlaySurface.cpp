@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/ReasonOverlaySurface.h"
 
-#include <GL/gl.h>
+#include "host/OverlayImage.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
@@ -60,35 +61,10 @@ void ReasonOverlaySurface::render(const std::string& line, int width, int height
 
 void ReasonOverlaySurface::drawLine(const std::string& line)
 {
-    GLint viewport[4] = { 0, 0, 0, 0 };
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (viewport[2] <= 0 || viewport[3] <= 0)
+    int width = 0, height = 0;
+    if (!OverlayImage::viewportSize(width, height))
         return;
-    if (mImage.isNull() || line != mImageLine || viewport[2] != mImageWidth || viewport[3] != mImageHeight)
-        render(line, viewport[2], viewport[3]);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelZoom(1.0f, 1.0f);
-    glRasterPos2i((viewport[2] - mImage.width()) / 2, (viewport[3] - mImage.height()) / 2);
-    glDrawPixels(mImage.width(), mImage.height(), GL_RGBA, GL_UNSIGNED_BYTE, mImage.constBits());
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopClientAttrib();
-    glPopAttrib();
+    if (mImage.isNull() || line != mImageLine || width != mImageWidth || height != mImageHeight)
+        render(line, width, height);
+    OverlayImage::draw(mImage, (width - mImage.width()) / 2, (height - mImage.height()) / 2);
 }

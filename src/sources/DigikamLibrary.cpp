@@ -25,27 +25,14 @@ constexpr const char* kInternalTagProperty = "internalTag";
 // The tables and columns read; a database lacking any is refused whatever its version says.
 bool hasSchema(SqliteDatabase& database, std::string& failure)
 {
-    struct Table {
-        std::string_view name;
-        std::initializer_list<std::string_view> columns;
-    };
-    const Table tables[] = {
-        { "AlbumRoots", { "id", "label", "identifier", "specificPath" } },
-        { "Albums", { "id", "albumRoot", "relativePath" } },
-        { "Images", { "id", "album", "name", "status", "category" } },
-        { "ImageInformation", { "imageid", "creationDate" } },
-        { "Tags", { "id", "pid", "name" } },
-        { "ImageTags", { "imageid", "tagid" } },
-        { "TagProperties", { "tagid", "property" } },
-    };
-    for (const Table& table : tables) {
-        if (!database.hasColumns(table.name, table.columns, failure)) {
-            if (failure.empty())
-                failure = "it has no table " + std::string(table.name) + " with the columns this program reads";
-            return false;
-        }
-    }
-    return true;
+    return database.hasTables({ { "AlbumRoots", { "id", "label", "identifier", "specificPath" } },
+                                  { "Albums", { "id", "albumRoot", "relativePath" } },
+                                  { "Images", { "id", "album", "name", "status", "category" } },
+                                  { "ImageInformation", { "imageid", "creationDate" } },
+                                  { "Tags", { "id", "pid", "name" } },
+                                  { "ImageTags", { "imageid", "tagid" } },
+                                  { "TagProperties", { "tagid", "property" } } },
+        failure);
 }
 
 // An album or a tag as the pop-up names it.

@@ -21,23 +21,10 @@ constexpr std::int64_t kRejected = -1;
 
 bool hasSchema(SqliteDatabase& database, std::string& failure)
 {
-    struct Table {
-        std::string_view name;
-        std::initializer_list<std::string_view> columns;
-    };
-    const Table tables[] = {
-        { "PhotoTable", { "id", "filename", "exposure_time", "event_id", "flags", "rating" } },
-        { "EventTable", { "id", "name" } },
-        { "TagTable", { "id", "name", "photo_id_list" } },
-    };
-    for (const Table& table : tables) {
-        if (!database.hasColumns(table.name, table.columns, failure)) {
-            if (failure.empty())
-                failure = "it has no table " + std::string(table.name) + " with the columns this program reads";
-            return false;
-        }
-    }
-    return true;
+    return database.hasTables({ { "PhotoTable", { "id", "filename", "exposure_time", "event_id", "flags", "rating" } },
+                                  { "EventTable", { "id", "name" } },
+                                  { "TagTable", { "id", "name", "photo_id_list" } } },
+        failure);
 }
 
 struct Entry {

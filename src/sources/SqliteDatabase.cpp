@@ -117,3 +117,15 @@ std::string SqliteDatabase::text(sqlite3_stmt* statement, int column)
     const unsigned char* value = sqlite3_column_text(statement, column);
     return value ? std::string(reinterpret_cast<const char*>(value), static_cast<std::size_t>(sqlite3_column_bytes(statement, column))) : std::string();
 }
+
+bool SqliteDatabase::hasTables(std::initializer_list<Table> tables, std::string& failure)
+{
+    for (const Table& table : tables) {
+        if (!hasColumns(table.name, table.columns, failure)) {
+            if (failure.empty())
+                failure = "it has no table " + std::string(table.name) + " with the columns this program reads";
+            return false;
+        }
+    }
+    return true;
+}

@@ -34,6 +34,15 @@ public:
     // cannot be read (failure then says why).
     bool hasColumns(std::string_view table, std::initializer_list<std::string_view> columns, std::string& failure);
 
+    // A table a reader needs, with the columns it reads.
+    struct Table {
+        std::string_view name;
+        std::initializer_list<std::string_view> columns;
+    };
+    // Whether every table exists with its columns: a library is judged by what it
+    // holds, whatever version it claims. failure says what is missing when not.
+    bool hasTables(std::initializer_list<Table> tables, std::string& failure);
+
     // Runs sql with the bindings (?1, ?2, … in order), calling row for every result
     // row; false with a reason in failure when it cannot be run to the end.
     bool query(const char* sql, const std::vector<Binding>& bindings, const RowHandler& row, std::string& failure);
