@@ -3,10 +3,10 @@
 // in 500 albums (about 60 MB of XML), against libplist and Python's plistlib reading
 // the same file. Usage: bench_album [folder-for-the-library] [runs]
 #include "BenchTiming.h"
+#include "saver/SkyvanesView.h"
 #include "settings/PropertyList.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "saver/SkyvanesView.h"
 #include "sources/AlbumData.h"
 #include "sources/ImagePathList.h"
 

@@ -3,9 +3,9 @@
 // (with dot files, ".hidden" files and links) against `find DIR -type f` on the same
 // warm tree. Usage: bench_image_paths [folder-for-the-tree] [runs]
 #include "BenchTiming.h"
+#include "saver/SkyvanesView.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "saver/SkyvanesView.h"
 #include "sources/ImagePathList.h"
 
 #include <algorithm>

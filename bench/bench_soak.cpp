@@ -16,11 +16,11 @@
 #include "StandardErrorCapture.h"
 #include "platform/Log.h"
 #include "platform/OffscreenGLSurface.h"
-#include "settings/ScreenSaverDefaults.h"
-#include "settings/SettingsKeys.h"
 #include "platform/qt/QtImageDecoder.h"
 #include "render/LumivelGL.h"
 #include "saver/SkyvanesView.h"
+#include "settings/ScreenSaverDefaults.h"
+#include "settings/SettingsKeys.h"
 #include "sources/ImagePathList.h"
 
 #include <GL/gl.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/SettingsFile.h"
 
-#include "settings/PropertyList.h"
 #include "platform/WholeFile.h"
+#include "settings/PropertyList.h"
 
 #include <cerrno>
 #include <cstdint>

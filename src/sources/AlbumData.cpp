@@ -2,10 +2,10 @@
 #include "sources/AlbumData.h"
 
 #include "platform/HomeFolder.h"
+#include "platform/WholeFile.h"
 #include "settings/PropertyList.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
-#include "platform/WholeFile.h"
 #include "sources/ImagePathList.h"
 #include "sources/PhotoLibraries.h"
 #include "sources/PlistXMLReader.h"

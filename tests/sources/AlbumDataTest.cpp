@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AlbumData.h"
 #include "TestSupport.h"
-#include "settings/PropertyList.h"
 #include "saver/SkyvanesView.h"
+#include "settings/PropertyList.h"
 #include "sources/ImagePathList.h"
 #include "sources/PlistXMLReader.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/ImagePathList.h"
 #include "TestSupport.h"
-#include "saver/SkyvanesView.h"
 #include "platform/FolderWalk.h"
+#include "saver/SkyvanesView.h"
 
 #include <gtest/gtest.h>
 

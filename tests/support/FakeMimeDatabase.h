@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "query/FileAttributes.h"
 #include "platform/MimeDatabase.h"
 #include "platform/qt/QtImageDecoder.h"
+#include "query/FileAttributes.h"
 
 #include <algorithm>
 #include <cctype>
