@@ -72,6 +72,12 @@ void MetadataQuery::enableUpdates()
         --mUpdatesDisabled;
 }
 
+bool MetadataQuery::updatesPending() const
+{
+    std::lock_guard lock(mOutbox->mutex);
+    return !mOutbox->changes.empty();
+}
+
 std::optional<std::string> MetadataQuery::resultPathAtIndex(std::size_t index) const
 {
     if (index >= mResults.size())

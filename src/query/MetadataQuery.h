@@ -37,6 +37,9 @@ public:
     void disableUpdates() { ++mUpdatesDisabled; }
     void enableUpdates();
 
+    // True when the worker has found changes that the next delivery would apply.
+    bool updatesPending() const;
+
     std::size_t resultCount() const { return mResults.size(); }
     // The path of the result at index, or nothing when index is not below the count.
     std::optional<std::string> resultPathAtIndex(std::size_t index) const;

@@ -2,14 +2,13 @@
 #include "query/MetadataQuery.h"
 #include "FakeMimeDatabase.h"
 #include "TestSupport.h"
-#include "query/QueryScopes.h"
 #include "platform/qt/QtMimeDatabase.h"
+#include "query/QueryScopes.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -73,7 +72,7 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
 
     query->disableUpdates();
     mFolder.write("new.jpg", "x");
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(eventually([&] { return query->updatesPending(); }, 3s));
     MetadataQuery::deliverPendingUpdates();
     EXPECT_EQ(query->resultCount(), 2u) << "held-off updates changed the results";
     query->enableUpdates();
@@ -87,10 +86,11 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
     mFolder.write("moved/d.png", "x");
     EXPECT_TRUE(settlesTo(*query, { at("moved/d.png") }));
 
+    // The worker has ended when stop returns, so nothing can be on its way.
     query->stop();
     mFolder.write("late.jpg", "x");
-    std::this_thread::sleep_for(100ms);
     MetadataQuery::deliverPendingUpdates();
+    EXPECT_FALSE(query->updatesPending());
     EXPECT_EQ(query->resultCount(), 1u);
 }
 
