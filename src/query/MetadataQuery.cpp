@@ -48,6 +48,9 @@ MetadataQuery::~MetadataQuery()
 
 void MetadataQuery::setSearchScope(std::vector<std::string> scopes)
 {
+    const bool given = !scopes.empty();
+    std::erase_if(scopes, [](const std::string& entry) { return !QueryScopes::canNamePath(entry); });
+    mNoUsableScope = given && scopes.empty();
     mScopes = std::move(scopes);
 }
 
@@ -56,12 +59,13 @@ void MetadataQuery::execute()
     if (mExecuted)
         return;
     mExecuted = true;
-    mStopFd = ::eventfd(0, EFD_CLOEXEC);
-    if (mStopFd < 0) {
+    // Nothing to search is gathered at once; no worker waits on folders that are not there.
+    auto folders = QueryScopes::folders(mScopes);
+    if (folders.empty() || (mStopFd = ::eventfd(0, EFD_CLOEXEC)) < 0) {
         mOutbox->gathered = true;
         return;
     }
-    auto worker = std::make_shared<QueryWorker>(mExpression, QueryScopes::folders(mScopes), MimeDatabase::shared(), mOutbox);
+    auto worker = std::make_shared<QueryWorker>(mExpression, std::move(folders), MimeDatabase::shared(), mOutbox);
     mWorker = std::thread([worker, fd = mStopFd] { worker->run(fd); });
     liveQueries().push_back(this);
 }

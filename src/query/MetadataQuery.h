@@ -26,8 +26,12 @@ public:
     MetadataQuery& operator=(const MetadataQuery&) = delete;
 
     // Limits the search to these entries (see QueryScopes); without a call the
-    // query searches the home folder and the mounted volumes.
+    // query searches the home folder and the mounted volumes. Entries no path can
+    // be made of are dropped; when that leaves none, the query finds nothing.
     void setSearchScope(std::vector<std::string> scopes);
+
+    // True when the last setSearchScope had entries and every one was dropped.
+    bool hasNoUsableScope() const { return mNoUsableScope; }
 
     // Starts gathering and returns at once; results arrive on later deliveries and
     // are kept up to date from then on. A second call does nothing.
@@ -66,6 +70,7 @@ private:
     std::vector<std::string> mResults;
     int mUpdatesDisabled { 0 };
     bool mExecuted { false };
+    bool mNoUsableScope { false };
     std::shared_ptr<QueryWorker::Outbox> mOutbox;
     int mStopFd { -1 };
     std::thread mWorker;

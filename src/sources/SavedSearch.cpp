@@ -74,8 +74,11 @@ std::unique_ptr<MetadataQuery> SavedSearch::queryForFile(const std::string& path
         why = Failure::NoRawQuery;
     else if (!(query = MetadataQuery::create(*search->rawQuery)))
         why = Failure::Refused;
-    if (query && search->searchScopes)
+    if (query && search->searchScopes) {
         query->setSearchScope(*search->searchScopes);
+        if (query->hasNoUsableScope())
+            why = Failure::NoUsableScope;
+    }
     if (failure)
         *failure = why;
     return query;

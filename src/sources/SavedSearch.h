@@ -20,7 +20,8 @@ public:
         None,
         Unreadable,
         NoRawQuery,
-        Refused
+        Refused,
+        NoUsableScope // a query, but every scope entry was dropped, so it finds nothing
     };
 
     // The root "RawQuery" string, when there is one.
@@ -37,7 +38,7 @@ public:
 
     // The query of the file at path, scoped but not executed; null when the file
     // cannot be read, has no "RawQuery", or its expression is refused (failure says
-    // which, when given).
+    // which, when given, and also when the query is left with no usable scope).
     static std::unique_ptr<MetadataQuery> queryForFile(const std::string& path, Failure* failure = nullptr);
     // The same query, executed and gathering.
     static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path);

@@ -2,8 +2,8 @@
 #include "sources/SavedSearch.h"
 #include "FakeMimeDatabase.h"
 #include "RendererTest.h"
-#include "settings/PropertyList.h"
 #include "platform/Random.h"
+#include "settings/PropertyList.h"
 #include "sources/ImagePathList.h"
 
 #include <gtest/gtest.h>
@@ -161,4 +161,23 @@ TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesA
     start();
     frame();
     EXPECT_EQ(mView.requested, (Paths { at("b.jpg") })) << "a new query from the file as it is now";
+}
+
+TEST_F(SavedSearchTest, ScopesNoPathCanHoldAreDroppedAndAQueryLeftWithoutOneFindsNothingAtOnce)
+{
+    add("a.jpg");
+    add("sub/b.jpg");
+    const std::string nul = "file://" + at("") + "%00";
+    for (const auto& [scopes, failure, count] : std::vector<std::tuple<PropertyArray, SavedSearch::Failure, std::size_t>> {
+             { { nul, "file://" + at("sub") + "%00/c" }, SavedSearch::Failure::NoUsableScope, 0 },
+             { { nul, at("") }, SavedSearch::Failure::None, 2 } }) {
+        writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "RawQueryDict", PropertyDictionary { { "SearchScopes", scopes } } } });
+        auto why = SavedSearch::Failure::Refused;
+        const auto query = SavedSearch::queryForFile(search(), &why);
+        ASSERT_TRUE(query);
+        EXPECT_EQ(why, failure);
+        query->execute();
+        query->waitUntilGathered();
+        EXPECT_EQ(query->resultCount(), count);
+    }
 }
