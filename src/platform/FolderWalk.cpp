@@ -53,17 +53,6 @@ Kind kindOfPath(const std::string& path, unsigned char type)
     }
 }
 
-std::string joined(const std::string& folder, std::string_view name)
-{
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path += folder;
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += name;
-    return path;
-}
-
 // The type from the listing spares a stat per entry, which is most of a walk's
 // cost on a warm cache; only links (and file systems that do not fill d_type)
 // need one.
@@ -73,7 +62,7 @@ Kind kindOf(const std::string& folder, const char* name, unsigned char type)
         return Kind::File;
     if (type == DT_DIR)
         return Kind::Folder;
-    return kindOfPath(joined(folder, name), type);
+    return kindOfPath(FolderWalk::joined(folder, name), type);
 }
 
 // The folder's entries in a file manager's order, or nothing when it cannot be read.
@@ -151,6 +140,17 @@ struct Pending {
 
 }
 
+std::string FolderWalk::joined(std::string_view folder, std::string_view name)
+{
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
 bool FolderWalk::precedes(std::string_view a, std::string_view b)
 {
     const int order = naturalCompare(a, b);
@@ -173,7 +173,7 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
             continue;
         }
         const Entry& entry = current.entries[current.next++];
-        std::string path = joined(current.path, entry.name);
+        std::string path = FolderWalk::joined(current.path, entry.name);
         if (entry.kind == Kind::File) {
             if (FileVisibility::nameIsVisible(entry.name, current.hidden))
                 files.push_back(std::move(path));
@@ -205,7 +205,7 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
             continue;
         }
         const Entry& entry = current.entries[current.next++];
-        std::string path = joined(current.path, entry.name);
+        std::string path = FolderWalk::joined(current.path, entry.name);
         if (entry.kind == Kind::File) {
             foundFile(std::move(path));
         } else if (!entry.name.starts_with('.')) {

@@ -22,6 +22,11 @@ public:
     // their value ("IMG_2" before "IMG_10"); names equal that way fall back to byte order.
     static bool precedes(std::string_view a, std::string_view b);
 
+    // The path of name inside folder, one '/' between them however folder ends:
+    // "/" and "a" give "/a", as do "" and "a"; every path a walk or a watch reports
+    // is made here, so the two always agree.
+    static std::string joined(std::string_view folder, std::string_view name);
+
     // The same walk for searching: every regular file of the tree (hidden ones too),
     // but no folder whose name begins with a dot is entered. enteringFolder is told
     // of each folder, the top one included, just before it is read, and ends the

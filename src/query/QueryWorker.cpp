@@ -24,14 +24,15 @@ double now()
 {
     timespec clock {};
     ::clock_gettime(CLOCK_REALTIME, &clock);
-    return static_cast<double>(clock.tv_sec) + clock.tv_nsec * 1e-9;
+    return static_cast<double>(clock.tv_sec) + static_cast<double>(clock.tv_nsec) * 1e-9;
 }
 
-// A path's folder and name, split at its last '/'.
+// A path's folder and name, split at its last '/'; FolderWalk::joined puts them
+// back together ("/a" is "/" and "a").
 std::pair<std::string_view, std::string_view> split(std::string_view path)
 {
     const std::size_t slash = path.rfind('/');
-    return { path.substr(0, slash), path.substr(slash + 1) };
+    return { path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1) };
 }
 
 bool isRegularFile(const std::string& path)
@@ -122,7 +123,7 @@ void QueryWorker::gatherAll()
         const Names still = namesIn(current, folder);
         for (const std::string& name : names) {
             if (!still.contains(name))
-                mPending.push_back({ false, folder + '/' + name });
+                mPending.push_back({ false, FolderWalk::joined(folder, name) });
         }
     }
     // Keyed by views into found, which therefore stays as it is until the end.
@@ -211,7 +212,7 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
     }
     if (name.empty())
         return;
-    const std::string path = watched->second + '/' + name;
+    const std::string path = FolderWalk::joined(watched->second, name);
     if (mask & IN_ISDIR) {
         if (mask & (IN_DELETE | IN_MOVED_FROM))
             forgetTree(path);
@@ -255,7 +256,7 @@ void QueryWorker::forgetTree(const std::string& folder)
             continue;
         }
         for (const std::string& name : it->second)
-            mPending.push_back({ false, it->first + '/' + name });
+            mPending.push_back({ false, FolderWalk::joined(it->first, name) });
         it = mMatched.erase(it);
     }
     mLastFolder = mMatched.end();

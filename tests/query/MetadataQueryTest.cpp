@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <functional>
 
@@ -21,6 +25,24 @@ Paths results(const MetadataQuery& query)
     for (std::size_t i = 0; i < query.resultCount(); ++i)
         paths.push_back(*query.resultPathAtIndex(i));
     return paths;
+}
+
+// Runs check in a child process whose root folder is folder (in a user namespace of
+// its own when not run as root): 0 when check held, 1 when not, 2 when no such
+// child could be made.
+int withRootAt(const std::filesystem::path& folder, const std::function<bool()>& check)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() != 0 && ::unshare(CLONE_NEWUSER) != 0)
+            _exit(2);
+        if (::chroot(folder.c_str()) != 0 || ::chdir("/") != 0)
+            _exit(2);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 class MetadataQueryTest : public ::testing::Test {
@@ -92,6 +114,24 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
     MetadataQuery::deliverPendingUpdates();
     EXPECT_FALSE(query->updatesPending());
     EXPECT_EQ(query->resultCount(), 1u);
+}
+
+TEST_F(MetadataQueryTest, AFileRightUnderTheRootFolderLeavesTheResultsWhenRemoved)
+{
+    mFolder.write("a.jpg", "x");
+    const int status = withRootAt(mFolder.path(), [] {
+        auto query = MetadataQuery::create(R"(kMDItemFSName == "*.jpg")");
+        query->setSearchScope({ "/" });
+        query->execute();
+        query->waitUntilGathered();
+        if (results(*query) != Paths { "/a.jpg" })
+            return false;
+        std::filesystem::remove("/a.jpg");
+        return settlesTo(*query, {});
+    });
+    if (status == 2)
+        GTEST_SKIP() << "no root folder of the test's own";
+    EXPECT_EQ(status, 0) << "a file removed from / stayed a result";
 }
 
 TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheirSize)
