@@ -197,7 +197,7 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
     if (!top)
         return false;
     std::vector<Pending> stack;
-    stack.push_back({ folder, std::move(*top), 0, {} });
+    stack.push_back({ folder, std::move(*top), 0, FileVisibility::hiddenNames(folder) });
     while (!stack.empty()) {
         Pending& current = stack.back();
         if (current.next == current.entries.size()) {
@@ -205,14 +205,17 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
             continue;
         }
         const Entry& entry = current.entries[current.next++];
-        std::string path = FolderWalk::joined(current.path, entry.name);
         if (entry.kind == Kind::File) {
-            foundFile(std::move(path));
+            if (FileVisibility::nameIsVisible(entry.name, current.hidden))
+                foundFile(FolderWalk::joined(current.path, entry.name));
         } else if (!entry.name.starts_with('.')) {
+            std::string path = FolderWalk::joined(current.path, entry.name);
             if (!enteringFolder(path))
                 return true;
-            if (auto entries = readFolder(path))
-                stack.push_back({ std::move(path), std::move(*entries), 0, {} });
+            if (auto entries = readFolder(path)) {
+                auto hidden = FileVisibility::hiddenNames(path);
+                stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });
+            }
         }
     }
     return true;

@@ -27,8 +27,8 @@ public:
     // is made here, so the two always agree.
     static std::string joined(std::string_view folder, std::string_view name);
 
-    // The same walk for searching: every regular file of the tree (hidden ones too),
-    // but no folder whose name begins with a dot is entered. enteringFolder is told
+    // The same walk for searching: every visible regular file of the tree (see
+    // FileVisibility), but no folder whose name begins with a dot is entered. enteringFolder is told
     // of each folder, the top one included, just before it is read, and ends the
     // walk by returning false; returns false when folder cannot be read.
     static bool searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,

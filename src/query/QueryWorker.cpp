@@ -220,18 +220,47 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
             walk(path, nullptr, false);
         return;
     }
-    if (mask & (IN_DELETE | IN_MOVED_FROM))
+    if (name == ".hidden") {
+        mHidden.erase(watched->second);
+        reconsiderFolder(watched->second);
+    } else if (mask & (IN_DELETE | IN_MOVED_FROM)) {
         forget(path);
-    else
+    } else {
         reconsider(path);
+    }
 }
 
 void QueryWorker::reconsider(const std::string& path)
 {
-    if (isRegularFile(path) && matches(path))
+    if (isVisible(path) && isRegularFile(path) && matches(path))
         add(path, false);
     else
         forget(path);
+}
+
+void QueryWorker::reconsiderFolder(const std::string& folder)
+{
+    // Names it now hides leave; names it no longer hides come (back) in.
+    if (const auto names = mMatched.find(folder); names != mMatched.end()) {
+        const std::vector<std::string> before(names->second.begin(), names->second.end());
+        for (const std::string& name : before)
+            reconsider(FolderWalk::joined(folder, name));
+    }
+    for (std::string& path : FolderWalk::visibleRegularFiles(folder, false)) {
+        if (!isMatched(path) && matches(path))
+            add(std::move(path), false);
+    }
+}
+
+bool QueryWorker::isVisible(const std::string& path)
+{
+    const auto [folder, name] = split(path);
+    if (name.starts_with('.'))
+        return false;
+    auto hidden = mHidden.find(std::string(folder));
+    if (hidden == mHidden.end())
+        hidden = mHidden.emplace(std::string(folder), FileVisibility::hiddenNames(std::string(folder))).first;
+    return FileVisibility::nameIsVisible(name, hidden->second);
 }
 
 void QueryWorker::forget(const std::string& path)
@@ -263,6 +292,7 @@ void QueryWorker::forgetTree(const std::string& folder)
     // A folder moved away keeps its watches, which would report under old names.
     for (auto it = mWatchedFolders.begin(); it != mWatchedFolders.end();) {
         if (it->second == folder || it->second.starts_with(prefix)) {
+            mHidden.erase(it->second);
             ::inotify_rm_watch(mInotify, it->first);
             it = mWatchedFolders.erase(it);
         } else {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/FileVisibility.h"
 #include "query/FileAttributes.h"
 #include "query/QueryExpression.h"
 
@@ -56,6 +57,8 @@ private:
     void readEvents();
     void handleEvent(int wd, std::uint32_t mask, const std::string& name);
     void reconsider(const std::string& path);
+    void reconsiderFolder(const std::string& folder);
+    bool isVisible(const std::string& path);
     void forget(const std::string& path);
     void forgetTree(const std::string& folder);
     bool matches(const std::string& path);
@@ -77,4 +80,7 @@ private:
     Matched mMatched;
     Matched::iterator mLastFolder { mMatched.end() };
     std::vector<Change> mPending;
+    // Each folder's ".hidden" names, read when an event first needs them and read
+    // again when that file changes.
+    std::unordered_map<std::string, FileVisibility::HiddenNames> mHidden;
 };

@@ -70,19 +70,21 @@ protected:
 
 }
 
-TEST_F(MetadataQueryTest, GatheringFindsMatchingFilesInWalkOrderAndSkipsDotFoldersAndFolders)
+TEST_F(MetadataQueryTest, GatheringFindsMatchingFilesInWalkOrderAndSkipsHiddenFilesDotFoldersAndFolders)
 {
     mFolder.write("a.jpg", "x");
     mFolder.write("b.txt", "x");
     mFolder.write("sub/c.png", "x");
     mFolder.write(".cache/d.jpg", "x");
     mFolder.write(".e.jpg", "x");
+    mFolder.write("sub/listed.jpg", "x");
+    mFolder.write("sub/.hidden", "listed.jpg\n");
     std::filesystem::create_directory(mFolder.path() / "f.jpg");
     std::filesystem::create_symlink(at("a.jpg"), at("link.jpg"));
     std::filesystem::create_symlink(at("sub"), at("linked.jpg"));
 
     const auto query = pictures();
-    EXPECT_EQ(results(*query), (Paths { at(".e.jpg"), at("a.jpg"), at("link.jpg"), at("sub/c.png") }));
+    EXPECT_EQ(results(*query), (Paths { at("a.jpg"), at("link.jpg"), at("sub/c.png") }));
 }
 
 TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStopEndsThem)
@@ -114,6 +116,19 @@ TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStop
     MetadataQuery::deliverPendingUpdates();
     EXPECT_FALSE(query->updatesPending());
     EXPECT_EQ(query->resultCount(), 1u);
+}
+
+TEST_F(MetadataQueryTest, FilesThatAppearHiddenAreNoResultsAndAChangedHiddenListCountsAtOnce)
+{
+    mFolder.write("a.jpg", "x");
+    const auto query = pictures();
+    mFolder.write(".face.jpg", "x");
+    mFolder.write(".hidden", "b.jpg\na.jpg\n");
+    mFolder.write("b.jpg", "x");
+    mFolder.write("c.jpg", "x");
+    EXPECT_TRUE(settlesTo(*query, { at("c.jpg") }));
+    mFolder.write(".hidden", "c.jpg\n");
+    EXPECT_TRUE(settlesTo(*query, { at("a.jpg"), at("b.jpg") }));
 }
 
 TEST_F(MetadataQueryTest, AFileRightUnderTheRootFolderLeavesTheResultsWhenRemoved)
