@@ -31,7 +31,8 @@ public:
     std::optional<std::vector<std::string>> searchScopes;
 
     // The contents of the file at path, or nothing when it cannot be read as a
-    // property list whose root is a dictionary.
+    // property list whose root is a dictionary or is larger than kMaxFileBytes.
+    static constexpr std::size_t kMaxFileBytes = std::size_t { 4 } << 20;
     static std::optional<SavedSearch> savedSearchWithContentsOfFile(const std::string& path);
     // The same for the bytes of such a file.
     static std::optional<SavedSearch> savedSearchWithData(std::span<const char> bytes);

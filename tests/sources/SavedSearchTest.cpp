@@ -103,6 +103,13 @@ TEST_F(SavedSearchTest, BothLayoutsTakeScopesFromTheirOwnKeysAndTheQueryFromTheR
         EXPECT_EQ(read->rawQuery, "true");
         EXPECT_EQ(read->searchScopes, std::optional(scopes));
     }
+    // A file over 4 MiB is damaged, however well formed.
+    for (const std::size_t size : { SavedSearch::kMaxFileBytes, SavedSearch::kMaxFileBytes + 1 }) {
+        auto padded = PropertyList::toXML(PropertyValue(newer));
+        padded.insert(padded.rfind("</plist>"), size - padded.size(), ' ');
+        std::ofstream(search()) << padded;
+        EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search()).has_value(), size == SavedSearch::kMaxFileBytes) << size;
+    }
     writePropertyList(search(), older);
     EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes, (Paths { "/old" })) << "no CompatibleVersion is the older layout";
     writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "SearchCriteria", older.at("SearchCriteria") } });
