@@ -3,6 +3,7 @@
 
 #include "query/QueryText.h"
 #include "query/QueryTime.h"
+#include "query/WildcardPattern.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,22 +60,24 @@ bool textEquals(const Literal& literal, const std::string& text)
     if (!literal.caseless && !literal.diacriticless && !literal.wordBased && literal.pattern.find_first_of(U"*\\") == std::u32string::npos)
         return literal.value.text == text;
     const std::u32string value = QueryText::folded(text, literal.caseless, literal.diacriticless);
-    if (QueryText::wildcardMatch(literal.pattern, value))
+    const WildcardPattern pattern(literal.pattern);
+    if (pattern.matches(value))
         return true;
     if (!literal.wordBased)
         return false;
     // Words are found before case folding, which would hide "summerBeach"'s second word;
     // folding keeps one code point for one, so the places stay right.
     const auto starts = QueryText::wordStarts(literal.caseless ? QueryText::folded(text, false, literal.diacriticless) : value);
+    // A word matches without what trails it, or with the rest of the text after it.
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : value.size();
         std::u32string_view word = std::u32string_view(value).substr(starts[i], end - starts[i]);
         while (!word.empty() && !(word.back() >= U'0' && word.back() <= U'9') && word.back() < 0x80 && !std::isalpha(static_cast<int>(word.back())))
             word.remove_suffix(1);
-        if (QueryText::wildcardMatch(literal.pattern, word) || QueryText::wildcardMatch(literal.pattern, std::u32string_view(value).substr(starts[i])))
+        if (pattern.matches(word))
             return true;
     }
-    return false;
+    return pattern.matchesFromAnyOf(value, starts);
 }
 
 std::partial_ordering compareTo(const QueryValue& value, const Literal& literal, const std::vector<double>& times)
