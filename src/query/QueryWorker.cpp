@@ -67,6 +67,7 @@ void QueryWorker::run(int stopFd)
     if (mInotify < 0)
         noteWatchLimit();
     mTimes = mExpression->resolveTimes(now());
+    watchScopeParents();
     for (const std::string& folder : mFolders)
         walk(folder, nullptr, true);
     flush();
@@ -171,6 +172,40 @@ void QueryWorker::watch(const std::string& folder)
     }
 }
 
+void QueryWorker::watchScopeParents()
+{
+    constexpr std::uint32_t kParentMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
+    if (mInotify < 0)
+        return;
+    for (const std::string& folder : mFolders) {
+        if (folder == "/")
+            continue;
+        const std::string parent(split(folder).first);
+        const int wd = ::inotify_add_watch(mInotify, parent.c_str(), kParentMask);
+        if (wd >= 0)
+            mScopeParents[wd] = parent;
+    }
+}
+
+bool QueryWorker::handleScopeEvent(int wd, std::uint32_t mask, const std::string& name)
+{
+    const auto parent = mScopeParents.find(wd);
+    if (parent == mScopeParents.end())
+        return false;
+    if (mask & IN_IGNORED) {
+        mScopeParents.erase(parent);
+        return true;
+    }
+    const std::string path = FolderWalk::joined(parent->second, name);
+    if (name.empty() || !(mask & IN_ISDIR) || std::find(mFolders.begin(), mFolders.end(), path) == mFolders.end())
+        return true;
+    if (mask & (IN_DELETE | IN_MOVED_FROM))
+        forgetTree(path);
+    else
+        walk(path, nullptr, false);
+    return true;
+}
+
 void QueryWorker::noteWatchLimit()
 {
     mWatchLimitReached = true;
@@ -203,6 +238,8 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
         gatherAll();
         return;
     }
+    if (handleScopeEvent(wd, mask, name))
+        return;
     const auto watched = mWatchedFolders.find(wd);
     if (watched == mWatchedFolders.end())
         return;

@@ -53,6 +53,8 @@ private:
     void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
     bool stopping() const { return mOutbox->stopping.load(std::memory_order_relaxed); }
     void watch(const std::string& folder);
+    void watchScopeParents();
+    bool handleScopeEvent(int wd, std::uint32_t mask, const std::string& name);
     void noteWatchLimit();
     void readEvents();
     void handleEvent(int wd, std::uint32_t mask, const std::string& name);
@@ -74,6 +76,9 @@ private:
     int mInotify { -1 };
     bool mWatchLimitReached { false };
     std::unordered_map<int, std::string> mWatchedFolders;
+    // The folders that hold scope folders, watched so that a scope folder removed
+    // and made again (a disk plugged in again, a folder replaced) is walked again.
+    std::unordered_map<int, std::string> mScopeParents;
     // The matching names of each folder. A first walk never meets a name twice, so
     // it appends without looking; later changes look in one folder's list only.
     using Matched = std::unordered_map<std::string, std::vector<std::string>>;

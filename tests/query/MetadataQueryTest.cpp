@@ -131,6 +131,24 @@ TEST_F(MetadataQueryTest, FilesThatAppearHiddenAreNoResultsAndAChangedHiddenList
     EXPECT_TRUE(settlesTo(*query, { at("a.jpg"), at("b.jpg") }));
 }
 
+TEST_F(MetadataQueryTest, AScopeFolderRemovedAndMadeAgainIsSearchedAgain)
+{
+    mFolder.write("scope/a.jpg", "x");
+    auto query = MetadataQuery::create(R"(kMDItemFSName == "*.jpg")");
+    query->setSearchScope({ at("scope") });
+    query->execute();
+    query->waitUntilGathered();
+    std::filesystem::remove_all(at("scope"));
+    EXPECT_TRUE(settlesTo(*query, {}));
+    mFolder.write("scope/deep/b.jpg", "x");
+    EXPECT_TRUE(settlesTo(*query, { at("scope/deep/b.jpg") }));
+    // A sync tool's way: the old folder goes, a finished one is moved in.
+    mFolder.write("staging/c.jpg", "x");
+    std::filesystem::remove_all(at("scope"));
+    std::filesystem::rename(at("staging"), at("scope"));
+    EXPECT_TRUE(settlesTo(*query, { at("scope/c.jpg") }));
+}
+
 TEST_F(MetadataQueryTest, AFileRightUnderTheRootFolderLeavesTheResultsWhenRemoved)
 {
     mFolder.write("a.jpg", "x");
