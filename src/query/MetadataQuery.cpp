@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_set>
 
 namespace {
 
@@ -147,24 +146,28 @@ void MetadataQuery::deliver()
 
 void MetadataQuery::apply(std::vector<QueryWorker::Change>& changes)
 {
-    // The worker adds only what is not in the results and removes only what is.
-    // Removals are collected and done in one pass; a path that comes back after
-    // leaving goes to the end, so pending removals are done first.
-    std::unordered_set<std::string> removed;
-    auto removePending = [&] {
-        if (removed.empty())
-            return;
-        std::erase_if(mResults, [&](const std::string& path) { return removed.contains(path); });
-        removed.clear();
-    };
+    // Each change costs the same however many results there are: a removal moves
+    // the last result into the gap, so the order changes, which the service's own
+    // order may.
     for (QueryWorker::Change& change : changes) {
-        if (!change.added) {
-            removed.insert(std::move(change.path));
+        if (change.added) {
+            if (mIndex.try_emplace(change.path, mResults.size()).second) {
+                mResults.push_back(std::move(change.path));
+                ++mResultListOperations;
+            }
             continue;
         }
-        if (!removed.empty() && removed.contains(change.path))
-            removePending();
-        mResults.push_back(std::move(change.path));
+        const auto found = mIndex.find(change.path);
+        if (found == mIndex.end())
+            continue;
+        const std::size_t index = found->second;
+        mIndex.erase(found);
+        if (index + 1 != mResults.size()) {
+            mResults[index] = std::move(mResults.back());
+            mIndex[mResults[index]] = index;
+            ++mResultListOperations;
+        }
+        mResults.pop_back();
+        ++mResultListOperations;
     }
-    removePending();
 }

@@ -10,10 +10,12 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 // A live search of the files on this computer: the files of its scope folders that
-// match a query expression, in the order found, new ones appended. A worker thread
+// match a query expression, in the order found, new ones appended, a removed one's
+// place taken by the last. A worker thread
 // gathers and follows them; the results themselves change only on the thread that
 // owns the query, in deliverPendingUpdates, and never while updates are disabled.
 class MetadataQuery {
@@ -45,6 +47,9 @@ public:
     bool updatesPending() const;
 
     std::size_t resultCount() const { return mResults.size(); }
+    // How many results have been written, moved or dropped since the query was
+    // made; what a change costs, for tests and benchmarks.
+    std::size_t resultListOperations() const { return mResultListOperations; }
     // The path of the result at index, or nothing when index is not below the count.
     std::optional<std::string> resultPathAtIndex(std::size_t index) const;
 
@@ -68,6 +73,8 @@ private:
     std::shared_ptr<const QueryExpression> mExpression;
     std::vector<std::string> mScopes;
     std::vector<std::string> mResults;
+    std::unordered_map<std::string, std::size_t> mIndex; // of each result in mResults
+    std::size_t mResultListOperations { 0 };
     int mUpdatesDisabled { 0 };
     bool mExecuted { false };
     bool mNoUsableScope { false };

@@ -111,30 +111,20 @@ void QueryWorker::gatherAll()
     Matched current;
     for (const std::string& path : found) {
         const auto [folder, name] = split(path);
-        current[std::string(folder)].emplace_back(name);
+        auto names = current.find(folder);
+        if (names == current.end())
+            names = current.try_emplace(std::string(folder)).first;
+        names->second.emplace(name);
     }
-    // Sets of names, so that a folder of many thousands is compared in one pass
-    // rather than name by name through its whole list.
-    using Names = std::unordered_set<std::string_view>;
-    const auto namesIn = [](const Matched& matched, const std::string& folder) {
-        const auto names = matched.find(folder);
-        return names == matched.end() ? Names() : Names(names->second.begin(), names->second.end());
-    };
     for (const auto& [folder, names] : mMatched) {
-        const Names still = namesIn(current, folder);
+        const auto still = current.find(folder);
         for (const std::string& name : names) {
-            if (!still.contains(name))
+            if (still == current.end() || !still->second.contains(name))
                 mPending.push_back({ false, FolderWalk::joined(folder, name) });
         }
     }
-    // Keyed by views into found, which therefore stays as it is until the end.
-    std::unordered_map<std::string_view, Names> before;
     for (const std::string& path : found) {
-        const auto [folder, name] = split(path);
-        auto known = before.find(folder);
-        if (known == before.end())
-            known = before.emplace(folder, namesIn(mMatched, std::string(folder))).first;
-        if (!known->second.contains(name))
+        if (!isMatched(path))
             mPending.push_back({ true, path });
     }
     mMatched = std::move(current);
@@ -303,10 +293,10 @@ bool QueryWorker::isVisible(const std::string& path)
 void QueryWorker::forget(const std::string& path)
 {
     const auto [folder, name] = split(path);
-    const auto names = mMatched.find(std::string(folder));
+    const auto names = mMatched.find(folder);
     if (names == mMatched.end())
         return;
-    const auto found = std::find(names->second.begin(), names->second.end(), name);
+    const auto found = names->second.find(name);
     if (found == names->second.end())
         return;
     names->second.erase(found);
@@ -347,8 +337,8 @@ bool QueryWorker::matches(const std::string& path)
 bool QueryWorker::isMatched(const std::string& path) const
 {
     const auto [folder, name] = split(path);
-    const auto names = mMatched.find(std::string(folder));
-    return names != mMatched.end() && std::find(names->second.begin(), names->second.end(), name) != names->second.end();
+    const auto names = mMatched.find(folder);
+    return names != mMatched.end() && names->second.contains(name);
 }
 
 void QueryWorker::add(std::string path, bool fresh)
@@ -357,9 +347,12 @@ void QueryWorker::add(std::string path, bool fresh)
         return;
     const auto [folder, name] = split(path);
     // Files come folder by folder, so the last folder's list is nearly always the one.
-    if (mLastFolder == mMatched.end() || mLastFolder->first != folder)
-        mLastFolder = mMatched.try_emplace(std::string(folder)).first;
-    mLastFolder->second.emplace_back(name);
+    if (mLastFolder == mMatched.end() || mLastFolder->first != folder) {
+        mLastFolder = mMatched.find(folder);
+        if (mLastFolder == mMatched.end())
+            mLastFolder = mMatched.try_emplace(std::string(folder)).first;
+    }
+    mLastFolder->second.emplace(name);
     mPending.push_back({ true, std::move(path) });
     if (mPending.size() >= kBatch)
         flush();

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The background half of a live query: it walks the scope folders for matching
@@ -79,9 +80,10 @@ private:
     // The folders that hold scope folders, watched so that a scope folder removed
     // and made again (a disk plugged in again, a folder replaced) is walked again.
     std::unordered_map<int, std::string> mScopeParents;
-    // The matching names of each folder. A first walk never meets a name twice, so
-    // it appends without looking; later changes look in one folder's list only.
-    using Matched = std::unordered_map<std::string, std::vector<std::string>>;
+    // The matching names of each folder, so that one change costs the same however
+    // many results there are, and a folder's files are found without a scan.
+    using Names = std::unordered_set<std::string, FileVisibility::NameHash, std::equal_to<>>;
+    using Matched = std::unordered_map<std::string, Names, FileVisibility::NameHash, std::equal_to<>>;
     Matched mMatched;
     Matched::iterator mLastFolder { mMatched.end() };
     std::vector<Change> mPending;
