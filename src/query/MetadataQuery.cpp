@@ -139,7 +139,7 @@ void MetadataQuery::deliver()
     }
     if (watchLimitReached && !sWatchLimitLogged) {
         sWatchLimitLogged = true;
-        Log::message("Too many folders to watch for changes; saved searches look again every 60 seconds.");
+        Log::message("Too many folders to watch for changes; saved searches look again every 60 seconds, or less often when looking takes long.");
     }
     apply(changes);
 }

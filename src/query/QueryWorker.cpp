@@ -68,16 +68,17 @@ void QueryWorker::run(int stopFd)
         noteWatchLimit();
     mTimes = mExpression->resolveTimes(now());
     watchScopeParents();
+    const auto walkStarted = std::chrono::steady_clock::now();
     for (const std::string& folder : mFolders)
         walk(folder, nullptr, true);
     flush();
+    auto nextRescan = rescanAfter(walkStarted);
     {
         std::lock_guard lock(mOutbox->mutex);
         mOutbox->gathered = true;
     }
     mOutbox->gatheredChanged.notify_all();
 
-    auto nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
     while (!stopping()) {
         pollfd fds[2] = { { stopFd, POLLIN, 0 }, { mInotify, POLLIN, 0 } };
         int timeout = -1;
@@ -93,10 +94,19 @@ void QueryWorker::run(int stopFd)
         if (mInotify >= 0 && (fds[1].revents & POLLIN))
             readEvents();
         if (mWatchLimitReached && std::chrono::steady_clock::now() >= nextRescan) {
+            const auto rescanStarted = std::chrono::steady_clock::now();
             gatherAll();
-            nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
+            nextRescan = rescanAfter(rescanStarted);
         }
     }
+}
+
+std::chrono::steady_clock::time_point QueryWorker::rescanAfter(std::chrono::steady_clock::time_point walkStarted)
+{
+    // A walk of a whole disk may take seconds; waiting twenty times as long keeps
+    // looking again to a twentieth of the time, however large the scope.
+    const auto end = std::chrono::steady_clock::now();
+    return end + std::max<std::chrono::steady_clock::duration>(kRescanInterval, kRescanCostFactor * (end - walkStarted));
 }
 
 void QueryWorker::gatherAll()

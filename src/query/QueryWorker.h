@@ -46,11 +46,14 @@ public:
     // Gathers, then follows changes until stopFd becomes readable.
     void run(int stopFd);
 
-    // Without watches, the folders are walked again this often.
+    // Without watches, the folders are walked again this often, or after this many
+    // times as long as the last walk took when that is longer.
     static constexpr std::chrono::seconds kRescanInterval { 60 };
+    static constexpr int kRescanCostFactor = 20;
 
 private:
     void gatherAll();
+    static std::chrono::steady_clock::time_point rescanAfter(std::chrono::steady_clock::time_point walkStarted);
     void walk(const std::string& folder, std::vector<std::string>* found, bool fresh);
     bool stopping() const { return mOutbox->stopping.load(std::memory_order_relaxed); }
     void watch(const std::string& folder);
