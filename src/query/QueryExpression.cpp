@@ -145,12 +145,54 @@ bool evaluate(const Node& node, FileAttributes& file, const std::vector<double>&
     }
 }
 
+// What working out an attribute costs: nothing for what the path holds, a statx
+// for sizes and dates, a type look-up (which may read the file's first bytes) for
+// types, and a read of the picture's header for pixel sizes.
+int costOf(QueryAttribute attribute)
+{
+    switch (attribute) {
+    case QueryAttribute::FSSize:
+    case QueryAttribute::CreationDate:
+    case QueryAttribute::ContentChangeDate:
+    case QueryAttribute::LastUsedDate: return 1;
+    case QueryAttribute::ContentType:
+    case QueryAttribute::ContentTypeTree:
+    case QueryAttribute::Kind:
+    case QueryAttribute::GroupId: return 2;
+    case QueryAttribute::PixelWidth:
+    case QueryAttribute::PixelHeight: return 3;
+    default: return 0;
+    }
+}
+
+// Puts the cheaper terms of every && and || first, so that a term which cannot
+// change the answer is never worked out; the terms have no side effects, so the
+// answer is the same. Returns the node's own cost, that of its costliest term.
+int orderByCost(Node& node)
+{
+    int cost = 0;
+    std::stable_sort(node.attributes.begin(), node.attributes.end(), [](QueryAttribute a, QueryAttribute b) { return costOf(a) < costOf(b); });
+    for (QueryAttribute attribute : node.attributes)
+        cost = std::max(cost, costOf(attribute));
+    std::vector<std::pair<int, std::unique_ptr<Node>>> children;
+    for (auto& child : node.children) {
+        const int childCost = orderByCost(*child);
+        cost = std::max(cost, childCost);
+        children.emplace_back(childCost, std::move(child));
+    }
+    std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < children.size(); ++i)
+        node.children[i] = std::move(children[i].second);
+    return cost;
+}
+
 }
 
 QueryExpression::QueryExpression(std::unique_ptr<Node> root, std::vector<RelativeTime> times)
     : mRoot(std::move(root))
     , mTimes(std::move(times))
 {
+    orderByCost(*mRoot);
 }
 
 std::vector<double> QueryExpression::resolveTimes(double now) const

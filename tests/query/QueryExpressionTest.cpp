@@ -118,3 +118,20 @@ TEST(QueryTime, RelativeTimesStartTheirPeriodInLocalTime)
     utc.reset();
     ::tzset();
 }
+
+TEST(QueryExpression, CheapTermsDecideBeforeATypeIsLookedUp)
+{
+    struct Counting : FakeMimeDatabase {
+        mutable int lookUps = 0;
+        MimeType mimeTypeForFile(const std::string& path) const override { return ++lookUps, FakeMimeDatabase::mimeTypeForFile(path); }
+    };
+    const auto database = std::make_shared<Counting>();
+    FileAttributes::TypeCache types(database);
+    const auto expression = QueryExpression::expressionWithText(R"(kMDItemContentTypeTree == "public.image" && kMDItemFSName == "*.txt" || kMDItemFSName == "b*")");
+    ASSERT_TRUE(expression);
+    for (const auto& [path, matching] : std::vector<std::pair<std::string, bool>> { { "/a.jpg", false }, { "/b.jpg", true }, { "/c.txt", false } }) {
+        FileAttributes file(path, types);
+        EXPECT_EQ(expression->matches(file, {}), matching) << path;
+    }
+    EXPECT_EQ(database->lookUps, 1) << "only c.txt's name leaves its type to decide";
+}
