@@ -188,10 +188,10 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
     return files;
 }
 
-bool FolderWalk::searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
+bool FolderWalk::searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
     const std::function<void(std::string)>& foundFile)
 {
-    if (!enteringFolder(folder))
+    if (enteringFolder(folder) != Entering::Enter)
         return true;
     auto top = readFolder(folder);
     if (!top)
@@ -210,8 +210,11 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
                 foundFile(FolderWalk::joined(current.path, entry.name));
         } else if (!entry.name.starts_with('.')) {
             std::string path = FolderWalk::joined(current.path, entry.name);
-            if (!enteringFolder(path))
+            const Entering entering = enteringFolder(path);
+            if (entering == Entering::Stop)
                 return true;
+            if (entering == Entering::Skip)
+                continue;
             if (auto entries = readFolder(path)) {
                 auto hidden = FileVisibility::hiddenNames(path);
                 stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });

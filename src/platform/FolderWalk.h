@@ -27,10 +27,17 @@ public:
     // is made here, so the two always agree.
     static std::string joined(std::string_view folder, std::string_view name);
 
+    // What a search does with a folder it is about to read.
+    enum class Entering {
+        Enter,
+        Skip, // pass it and everything in it over
+        Stop // end the whole walk
+    };
+
     // The same walk for searching: every visible regular file of the tree (see
-    // FileVisibility), but no folder whose name begins with a dot is entered. enteringFolder is told
-    // of each folder, the top one included, just before it is read, and ends the
-    // walk by returning false; returns false when folder cannot be read.
-    static bool searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
+    // FileVisibility), but no folder whose name begins with a dot is entered.
+    // enteringFolder is asked about each folder, the top one included, just before
+    // it is read; returns false when folder cannot be read.
+    static bool searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
         const std::function<void(std::string)>& foundFile);
 };

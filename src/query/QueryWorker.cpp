@@ -2,6 +2,7 @@
 #include "query/QueryWorker.h"
 
 #include "platform/FolderWalk.h"
+#include "query/PseudoFileSystems.h"
 
 #include <poll.h>
 #include <sys/inotify.h>
@@ -67,6 +68,7 @@ void QueryWorker::run(int stopFd)
     if (mInotify < 0)
         noteWatchLimit();
     mTimes = mExpression->resolveTimes(now());
+    mPseudoMounts = PseudoFileSystems::mountedNow();
     watchScopeParents();
     const auto walkStarted = std::chrono::steady_clock::now();
     for (const std::string& folder : mFolders)
@@ -113,6 +115,7 @@ void QueryWorker::gatherAll()
 {
     // Walk everything again and hand over only the difference, new files in walk order.
     mTimes = mExpression->resolveTimes(now());
+    mPseudoMounts = PseudoFileSystems::mountedNow();
     std::vector<std::string> found;
     for (const std::string& folder : mFolders)
         walk(folder, &found, false);
@@ -146,9 +149,13 @@ void QueryWorker::walk(const std::string& folder, std::vector<std::string>* foun
 {
     FolderWalk::searchableFiles(
         folder,
-        [this](const std::string& entered) {
+        [this, &folder](const std::string& entered) {
+            if (stopping())
+                return FolderWalk::Entering::Stop;
+            if (entered != folder && mPseudoMounts.contains(entered))
+                return FolderWalk::Entering::Skip;
             watch(entered);
-            return !stopping();
+            return FolderWalk::Entering::Enter;
         },
         [this, found, fresh](std::string path) {
             if (stopping() || !matches(path))

@@ -93,4 +93,6 @@ private:
     // Each folder's ".hidden" names, read when an event first needs them and read
     // again when that file changes.
     std::unordered_map<std::string, FileVisibility::HiddenNames> mHidden;
+    // Passed over below a scope folder; read again at each full walk.
+    std::unordered_set<std::string> mPseudoMounts;
 };
