@@ -60,7 +60,8 @@ bool textEquals(const Literal& literal, const std::string& text)
     if (!literal.caseless && !literal.diacriticless && !literal.wordBased && literal.pattern.find_first_of(U"*\\") == std::u32string::npos)
         return literal.value.text == text;
     const std::u32string value = QueryText::folded(text, literal.caseless, literal.diacriticless);
-    const WildcardPattern pattern(literal.pattern);
+    std::optional<WildcardPattern> own;
+    const WildcardPattern& pattern = literal.wildcard ? *literal.wildcard : own.emplace(literal.pattern);
     if (pattern.matches(value))
         return true;
     if (!literal.wordBased)
@@ -170,6 +171,9 @@ int costOf(QueryAttribute attribute)
 // answer is the same. Returns the node's own cost, that of its costliest term.
 int orderByCost(Node& node)
 {
+    // Patterns are made ready here too, once rather than for every file.
+    for (Literal* literal : { &node.low, &node.high })
+        literal->wildcard = std::make_shared<const WildcardPattern>(literal->pattern);
     int cost = 0;
     std::stable_sort(node.attributes.begin(), node.attributes.end(), [](QueryAttribute a, QueryAttribute b) { return costOf(a) < costOf(b); });
     for (QueryAttribute attribute : node.attributes)
