@@ -147,6 +147,9 @@ void QueryWorker::gatherAll()
 
 void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found, bool fresh)
 {
+    // Only a scope that names a pseudo file system walks one; its files are then
+    // judged without reading them.
+    const bool contentReadable = !onPseudoFileSystem(folder);
     FolderWalk::searchableFiles(
         folder,
         [this, &folder](const std::string& entered) {
@@ -157,8 +160,8 @@ void QueryWorker::walk(const std::string& folder, std::vector<std::string>* foun
             watch(entered);
             return FolderWalk::Entering::Enter;
         },
-        [this, found, fresh](std::string path) {
-            if (stopping() || !matches(path))
+        [this, found, fresh, contentReadable](std::string path) {
+            if (stopping() || !matches(path, contentReadable))
                 return;
             if (found)
                 found->push_back(std::move(path));
@@ -276,7 +279,7 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
 
 void QueryWorker::reconsider(const std::string& path)
 {
-    if (isVisible(path) && isRegularFile(path) && matches(path))
+    if (isVisible(path) && isRegularFile(path) && matches(path, !onPseudoFileSystem(path)))
         add(path, false);
     else
         forget(path);
@@ -291,7 +294,7 @@ void QueryWorker::reconsiderFolder(const std::string& folder)
             reconsider(FolderWalk::joined(folder, name));
     }
     for (std::string& path : FolderWalk::visibleRegularFiles(folder, false)) {
-        if (!isMatched(path) && matches(path))
+        if (!isMatched(path) && matches(path, !onPseudoFileSystem(path)))
             add(std::move(path), false);
     }
 }
@@ -345,9 +348,16 @@ void QueryWorker::forgetTree(const std::string& folder)
     }
 }
 
-bool QueryWorker::matches(const std::string& path)
+bool QueryWorker::onPseudoFileSystem(std::string_view path) const
 {
-    FileAttributes file(path, mTypes);
+    return std::any_of(mPseudoMounts.begin(), mPseudoMounts.end(), [&](const std::string& point) {
+        return point != "/" && path.starts_with(point) && (path.size() == point.size() || path[point.size()] == '/');
+    });
+}
+
+bool QueryWorker::matches(const std::string& path, bool contentReadable)
+{
+    FileAttributes file(path, mTypes, contentReadable);
     return mExpression->matches(file, mTimes);
 }
 

@@ -67,7 +67,8 @@ private:
     bool isVisible(const std::string& path);
     void forget(const std::string& path);
     void forgetTree(const std::string& folder);
-    bool matches(const std::string& path);
+    bool matches(const std::string& path, bool contentReadable);
+    bool onPseudoFileSystem(std::string_view path) const;
     void add(std::string path, bool fresh);
     bool isMatched(const std::string& path) const;
     void flush();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "query/FileAttributes.h"
 #include "platform/MimeDatabase.h"
 #include "platform/qt/QtImageDecoder.h"
+#include "query/FileAttributes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,6 +26,7 @@ public:
             return { "text/plain", "plain text document", {}, true };
         return { "application/octet-stream", "unknown", {}, true };
     }
+    MimeType mimeTypeForName(const std::string& path) const override { return FakeMimeDatabase::mimeTypeForFile(path); }
 };
 
 // Installs the fake, and the real decoder for picture headers, for its lifetime.

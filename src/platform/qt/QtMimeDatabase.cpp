@@ -32,3 +32,15 @@ MimeDatabase::MimeType QtMimeDatabase::mimeTypeForFile(const std::string& path) 
         result.ancestors.push_back(ancestor.toStdString());
     return result;
 }
+
+MimeDatabase::MimeType QtMimeDatabase::mimeTypeForName(const std::string& path) const
+{
+    const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
+    if (!type.isValid())
+        return {};
+    MimeType result { type.name().toStdString(), type.comment().toStdString(), {}, false };
+    for (const QString& ancestor : type.allAncestors())
+        result.ancestors.push_back(ancestor.toStdString());
+    return result;
+}
