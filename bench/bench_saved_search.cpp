@@ -23,6 +23,8 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +109,41 @@ void measureLatency(const std::filesystem::path& root, const std::filesystem::pa
         worstAdd * 1e3, worstRemove * 1e3, runs);
 }
 
+// Churn: a child process creates and deletes files in one watched folder, 2,500
+// of each a second for five seconds, while this process delivers the changes 15
+// times a second as the saver's frames would; prints this process's CPU share
+// meanwhile (the child's own work left out) and whether the count came back.
+void measureChurn(const std::filesystem::path& root)
+{
+    auto query = gather(root, R"(kMDItemFSName == "*")");
+    const std::size_t count = query->resultCount();
+    const auto folder = root / "Year 2000" / "Month 0" / "Day 0";
+    constexpr int kSeconds = 5, kPerSecond = 2500;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto start = Clock::now();
+        for (int i = 0; i < kSeconds * kPerSecond; ++i) {
+            const auto path = folder / ("churn " + std::to_string(i) + ".jpg");
+            std::ofstream(path) << 'x';
+            std::filesystem::remove(path);
+            std::this_thread::sleep_until(start + std::chrono::microseconds(1'000'000LL * (i + 1) / kPerSecond));
+        }
+        _exit(0);
+    }
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const auto start = Clock::now();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        MetadataQuery::deliverPendingUpdates();
+        std::this_thread::sleep_for(std::chrono::milliseconds(66));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double share = (cpuSeconds(RUSAGE_SELF) - cpuBefore) / seconds;
+    const double settled = secondsUntilCount(*query, count, Clock::now());
+    std::printf("churn: %d changes a second over %zu results for %.1f s: %.0f %% of a core; the count back %.1f ms later (-1 = not within 5 s)\n",
+        2 * kPerSecond, count, seconds, share * 100, settled < 0 ? -1.0 : settled * 1e3);
+}
+
 // The find command that walks what the search walks: the scope, without the
 // pseudo file systems below it.
 std::string findCommand(const std::filesystem::path& scope)
@@ -169,8 +206,10 @@ int main(int argc, char** argv)
         std::printf("%s: %zu results, median %.3f s of CPU (%.3f s wall once); ratio to find %.2f\n", expression, found, ours, wall, ours / theirs);
     }
 
-    if (ownTree)
+    if (ownTree) {
         measureLatency(root, std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", runs);
+        measureChurn(root);
+    }
     if (ownTree && !keep)
         std::filesystem::remove_all(folder);
     return 0;
