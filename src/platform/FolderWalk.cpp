@@ -114,7 +114,14 @@ int compareNumbers(std::string_view a, std::size_t& i, std::string_view b, std::
 
 int naturalCompare(std::string_view a, std::string_view b)
 {
-    std::size_t i = 0, j = 0;
+    // Names in one folder often share a long start ("IMG_20230"), which compares
+    // equal either way; so begin where they part, or at the start of the run of
+    // digits they part in, as the run is compared by its value.
+    const std::size_t shorter = std::min(a.size(), b.size());
+    std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(shorter), b.begin()).first - a.begin());
+    while (i > 0 && isDigit(a[i - 1]))
+        --i;
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {
             if (const int order = compareNumbers(a, i, b, j))
