@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Times a saved search's first gathering over 100,000 files in 1,000 folders for
-// kMDItemContentTypeTree == "public.image" against `find DIR -type f` on the same
-// warm tree, then how long a picture copied into, or deleted from, a watched folder
-// takes to reach the results. Usage: bench_saved_search [scratch-folder] [runs] [--keep]
+// Times a saved search's first gathering over a generated tree of 400,000 files with
+// everyday names (a quarter without an extension), for a type query
+// (kMDItemContentTypeTree == "public.image") and a name query (kMDItemFSName ==
+// "*.jpg"), in CPU seconds against `find DIR -type f` on the same warm tree, then
+// how long a picture copied into, or deleted from, a watched folder takes to reach
+// the results. SKYVANES_BENCH_SCOPE=/ (or another folder) times that scope instead
+// of the tree, with find kept out of the pseudo file systems the search passes over.
+// Usage: bench_saved_search [scratch-folder] [runs] [--keep]
 #include "BenchTiming.h"
-#include "query/MetadataQuery.h"
 #include "platform/qt/QtMimeDatabase.h"
+#include "query/MetadataQuery.h"
+#include "query/PseudoFileSystems.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,41 +22,54 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFolders = 1000;
+constexpr int kFolders = 4000;
 constexpr int kFilesPerFolder = 100;
+constexpr const char* kTypeQuery = R"(kMDItemContentTypeTree == "public.image")";
+constexpr const char* kNameQuery = R"(kMDItemFSName == "*.jpg")";
 
-// 1,000 leaf folders, three levels deep, each with 70 JPEG, 10 PNG, 10 text and
-// 10 audio files: 80,000 pictures among the 100,000 files.
+// 4,000 leaf folders, three levels deep, of 100 files each. Names as a disk holds
+// them: camera and phone pictures, screenshots, documents, source files, and a
+// quarter with no extension at all (build outputs, hashed caches, READMEs), which
+// only their first bytes can type.
 void makeTree(const std::filesystem::path& root)
 {
-    const char* kinds[] = { ".jpg", ".png", ".txt", ".mp3" };
+    const char* named[] = { "IMG_%d.JPG", "DSC%05d.jpg", "PXL_2023%04d.jpg", "Screenshot %d.png", "scan-%d.pdf", "notes %d.txt", "track%02d.mp3",
+        "report-%d.docx", "module%d.cpp", "module%d.h", "page%d.html", "data%d.json", "clip%d.mp4", "archive%d.tar.gz", "photo %d.heic" };
+    const char* bare[] = { "README%d", "Makefile%d", "%08x", "core.%d" };
+    char name[64];
     for (int f = 0; f < kFolders; ++f) {
-        const auto folder = root / ("Year " + std::to_string(2000 + f / 100)) / ("Month " + std::to_string(f / 10 % 10)) / ("Day " + std::to_string(f % 10));
+        const auto folder = root / ("Year " + std::to_string(2000 + f / 200)) / ("Month " + std::to_string(f / 20 % 10)) / ("Day " + std::to_string(f % 20));
         std::filesystem::create_directories(folder);
-        for (int i = 0; i < kFilesPerFolder; ++i)
-            std::ofstream(folder / ("IMG_" + std::to_string(f * kFilesPerFolder + i) + kinds[i < 70 ? 0 : 1 + (i - 70) / 10])) << 'x';
+        for (int i = 0; i < kFilesPerFolder; ++i) {
+            const int n = f * kFilesPerFolder + i;
+            if (i % 4 == 3)
+                std::snprintf(name, sizeof name, bare[n % std::size(bare)], n * 2654435761u);
+            else
+                std::snprintf(name, sizeof name, named[n % std::size(named)], n);
+            std::ofstream(folder / name) << (i % 4 == 3 ? "#!/bin/sh\necho\n" : "x");
+        }
     }
 }
 
-// The median of runs calls of work after one warm-up; work returns the time its
-// measured part took, so tearing down what it made stays out of the figure.
-template <typename F>
-double medianOfMeasured(int runs, F&& work)
+// CPU seconds this process, and the children it waited for, have used so far.
+double cpuSeconds(int who)
 {
-    work();
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i)
-        times.push_back(std::chrono::duration<double>(work()).count());
-    return median(std::move(times));
+    rusage usage {};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-std::unique_ptr<MetadataQuery> gather(const std::filesystem::path& root)
+std::unique_ptr<MetadataQuery> gather(const std::filesystem::path& root, const char* expression = kTypeQuery)
 {
-    auto query = MetadataQuery::create(R"(kMDItemContentTypeTree == "public.image")");
+    auto query = MetadataQuery::create(expression);
     query->setSearchScope({ root.string() });
     query->execute();
     query->waitUntilGathered();
@@ -91,43 +109,108 @@ void measureLatency(const std::filesystem::path& root, const std::filesystem::pa
         worstAdd * 1e3, worstRemove * 1e3, runs);
 }
 
+// Churn: a child process creates and deletes files in one watched folder, 2,500
+// of each a second for five seconds, while this process delivers the changes 15
+// times a second as the saver's frames would; prints this process's CPU share
+// meanwhile (the child's own work left out) and whether the count came back.
+void measureChurn(const std::filesystem::path& root)
+{
+    auto query = gather(root, R"(kMDItemFSName == "*")");
+    const std::size_t count = query->resultCount();
+    const auto folder = root / "Year 2000" / "Month 0" / "Day 0";
+    constexpr int kSeconds = 5, kPerSecond = 2500;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const auto start = Clock::now();
+        for (int i = 0; i < kSeconds * kPerSecond; ++i) {
+            const auto path = folder / ("churn " + std::to_string(i) + ".jpg");
+            std::ofstream(path) << 'x';
+            std::filesystem::remove(path);
+            std::this_thread::sleep_until(start + std::chrono::microseconds(1'000'000LL * (i + 1) / kPerSecond));
+        }
+        _exit(0);
+    }
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const auto start = Clock::now();
+    int status = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        MetadataQuery::deliverPendingUpdates();
+        std::this_thread::sleep_for(std::chrono::milliseconds(66));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double share = (cpuSeconds(RUSAGE_SELF) - cpuBefore) / seconds;
+    const double settled = secondsUntilCount(*query, count, Clock::now());
+    std::printf("churn: %d changes a second over %zu results for %.1f s: %.0f %% of a core; the count back %.1f ms later (-1 = not within 5 s)\n",
+        2 * kPerSecond, count, seconds, share * 100, settled < 0 ? -1.0 : settled * 1e3);
+}
+
+// The find command that walks what the search walks: the scope, without the
+// pseudo file systems below it.
+std::string findCommand(const std::filesystem::path& scope)
+{
+    std::string prune;
+    for (const std::string& point : PseudoFileSystems::mountedNow()) {
+        if (point != scope.string() && point.starts_with(scope.string()))
+            prune += (prune.empty() ? "" : " -o") + std::string(" -path '") + point + "'";
+    }
+    const std::string quoted = "'" + scope.string() + "'";
+    if (prune.empty())
+        return "find " + quoted + " -type f > /dev/null";
+    // Folders only are tested against the list, so a file costs find no more than without it.
+    return "find " + quoted + " -type d \\( " + prune + " \\) -prune -o -type f -print > /dev/null 2>&1";
+}
+
+// The median CPU seconds of runs calls of work after one warm-up.
+template <typename F>
+double medianCPU(int runs, int who, F&& work)
+{
+    work();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double before = cpuSeconds(who);
+        work();
+        times.push_back(cpuSeconds(who) - before);
+    }
+    return median(std::move(times));
+}
+
 }
 
 int main(int argc, char** argv)
 {
     const std::filesystem::path folder = argc > 1 && *argv[1] ? argv[1] : std::filesystem::temp_directory_path() / "skyvanes-bench-search";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-    const auto root = folder / "Pictures";
+    const char* scopeVariable = std::getenv("SKYVANES_BENCH_SCOPE");
+    const bool ownTree = !scopeVariable || !*scopeVariable;
+    const std::filesystem::path root = ownTree ? folder / "Pictures" : std::filesystem::path(scopeVariable);
     // A tree left by an earlier run with --keep is used again (for profiling).
     const bool keep = argc > 3 && std::string(argv[3]) == "--keep";
-    if (!keep || !std::filesystem::exists(root)) {
+    if (ownTree && (!keep || !std::filesystem::exists(root))) {
         std::filesystem::remove_all(folder);
         makeTree(root);
     }
     MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
 
-    // Only the gathering is timed; each query is let go before the next run starts.
-    std::unique_ptr<MetadataQuery> query;
-    const double ours = medianOfMeasured(runs, [&] {
-        query.reset();
-        const auto start = Clock::now();
-        query = gather(root);
-        return Clock::now() - start;
-    });
-    const std::size_t found = query->resultCount();
-    query.reset();
-    std::printf("gathering: %zu results, median %.1f ms over %d runs\n", found, ours * 1e3, runs);
-    const std::string find = "find '" + root.string() + "' -type f > /dev/null";
-    const double theirs = medianOfMeasured(runs, [&] {
-        const auto start = Clock::now();
+    const std::string find = findCommand(root);
+    const double theirs = medianCPU(runs, RUSAGE_CHILDREN, [&] {
         if (std::system(find.c_str()) != 0)
             std::fprintf(stderr, "find failed\n");
-        return Clock::now() - start;
     });
-    std::printf("find -type f: median %.1f ms; ratio %.2f\n", theirs * 1e3, ours / theirs);
+    std::printf("%s: median %.3f s of CPU over %d runs\n", find.c_str(), theirs, runs);
+    for (const char* expression : { kTypeQuery, kNameQuery }) {
+        // Each query is let go before the next run starts.
+        std::size_t found = 0;
+        const double wall = medianSeconds(
+            1, [&] { found = gather(root, expression)->resultCount(); }, WarmUp::No);
+        const double ours = medianCPU(runs, RUSAGE_SELF, [&] { gather(root, expression); });
+        std::printf("%s: %zu results, median %.3f s of CPU (%.3f s wall once); ratio to find %.2f\n", expression, found, ours, wall, ours / theirs);
+    }
 
-    measureLatency(root, std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", runs);
-    if (!keep)
+    if (ownTree) {
+        measureLatency(root, std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg", runs);
+        measureChurn(root);
+    }
+    if (ownTree && !keep)
         std::filesystem::remove_all(folder);
     return 0;
 }

@@ -53,17 +53,6 @@ Kind kindOfPath(const std::string& path, unsigned char type)
     }
 }
 
-std::string joined(const std::string& folder, std::string_view name)
-{
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path += folder;
-    if (path.empty() || path.back() != '/')
-        path += '/';
-    path += name;
-    return path;
-}
-
 // The type from the listing spares a stat per entry, which is most of a walk's
 // cost on a warm cache; only links (and file systems that do not fill d_type)
 // need one.
@@ -73,7 +62,7 @@ Kind kindOf(const std::string& folder, const char* name, unsigned char type)
         return Kind::File;
     if (type == DT_DIR)
         return Kind::Folder;
-    return kindOfPath(joined(folder, name), type);
+    return kindOfPath(FolderWalk::joined(folder, name), type);
 }
 
 // The folder's entries in a file manager's order, or nothing when it cannot be read.
@@ -125,7 +114,14 @@ int compareNumbers(std::string_view a, std::size_t& i, std::string_view b, std::
 
 int naturalCompare(std::string_view a, std::string_view b)
 {
-    std::size_t i = 0, j = 0;
+    // Names in one folder often share a long start ("IMG_20230"), which compares
+    // equal either way; so begin where they part, or at the start of the run of
+    // digits they part in, as the run is compared by its value.
+    const std::size_t shorter = std::min(a.size(), b.size());
+    std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(shorter), b.begin()).first - a.begin());
+    while (i > 0 && isDigit(a[i - 1]))
+        --i;
+    std::size_t j = i;
     while (i < a.size() && j < b.size()) {
         if (isDigit(a[i]) && isDigit(b[j])) {
             if (const int order = compareNumbers(a, i, b, j))
@@ -151,6 +147,17 @@ struct Pending {
 
 }
 
+std::string FolderWalk::joined(std::string_view folder, std::string_view name)
+{
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+    return path;
+}
+
 bool FolderWalk::precedes(std::string_view a, std::string_view b)
 {
     const int order = naturalCompare(a, b);
@@ -173,7 +180,7 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
             continue;
         }
         const Entry& entry = current.entries[current.next++];
-        std::string path = joined(current.path, entry.name);
+        std::string path = FolderWalk::joined(current.path, entry.name);
         if (entry.kind == Kind::File) {
             if (FileVisibility::nameIsVisible(entry.name, current.hidden))
                 files.push_back(std::move(path));
@@ -188,16 +195,16 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
     return files;
 }
 
-bool FolderWalk::searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
+bool FolderWalk::searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
     const std::function<void(std::string)>& foundFile)
 {
-    if (!enteringFolder(folder))
+    if (enteringFolder(folder) != Entering::Enter)
         return true;
     auto top = readFolder(folder);
     if (!top)
         return false;
     std::vector<Pending> stack;
-    stack.push_back({ folder, std::move(*top), 0, {} });
+    stack.push_back({ folder, std::move(*top), 0, FileVisibility::hiddenNames(folder) });
     while (!stack.empty()) {
         Pending& current = stack.back();
         if (current.next == current.entries.size()) {
@@ -205,14 +212,20 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
             continue;
         }
         const Entry& entry = current.entries[current.next++];
-        std::string path = joined(current.path, entry.name);
         if (entry.kind == Kind::File) {
-            foundFile(std::move(path));
+            if (FileVisibility::nameIsVisible(entry.name, current.hidden))
+                foundFile(FolderWalk::joined(current.path, entry.name));
         } else if (!entry.name.starts_with('.')) {
-            if (!enteringFolder(path))
+            std::string path = FolderWalk::joined(current.path, entry.name);
+            const Entering entering = enteringFolder(path);
+            if (entering == Entering::Stop)
                 return true;
-            if (auto entries = readFolder(path))
-                stack.push_back({ std::move(path), std::move(*entries), 0, {} });
+            if (entering == Entering::Skip)
+                continue;
+            if (auto entries = readFolder(path)) {
+                auto hidden = FileVisibility::hiddenNames(path);
+                stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });
+            }
         }
     }
     return true;

@@ -22,10 +22,22 @@ public:
     // their value ("IMG_2" before "IMG_10"); names equal that way fall back to byte order.
     static bool precedes(std::string_view a, std::string_view b);
 
-    // The same walk for searching: every regular file of the tree (hidden ones too),
-    // but no folder whose name begins with a dot is entered. enteringFolder is told
-    // of each folder, the top one included, just before it is read, and ends the
-    // walk by returning false; returns false when folder cannot be read.
-    static bool searchableFiles(const std::string& folder, const std::function<bool(const std::string&)>& enteringFolder,
+    // The path of name inside folder, one '/' between them however folder ends:
+    // "/" and "a" give "/a", as do "" and "a"; every path a walk or a watch reports
+    // is made here, so the two always agree.
+    static std::string joined(std::string_view folder, std::string_view name);
+
+    // What a search does with a folder it is about to read.
+    enum class Entering {
+        Enter,
+        Skip, // pass it and everything in it over
+        Stop // end the whole walk
+    };
+
+    // The same walk for searching: every visible regular file of the tree (see
+    // FileVisibility), but no folder whose name begins with a dot is entered.
+    // enteringFolder is asked about each folder, the top one included, just before
+    // it is read; returns false when folder cannot be read.
+    static bool searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
         const std::function<void(std::string)>& foundFile);
 };

@@ -26,6 +26,10 @@ public:
     // name says nothing or is ambiguous.
     virtual MimeType mimeTypeForFile(const std::string& path) const = 0;
 
+    // The type of the file at path by its name alone, for files whose content must
+    // not be read (those of the kernel's pseudo file systems, where a read may block).
+    virtual MimeType mimeTypeForName(const std::string& path) const = 0;
+
     // The database the queries use; null until one is installed (then no file has
     // a content type).
     static std::shared_ptr<const MimeDatabase> shared();

@@ -39,7 +39,7 @@ std::size_t index(QueryAttribute attribute)
 
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own)
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own, bool contentReadable)
 {
     // Names are matched by their globs, which only look at what follows the first
     // dot. A name without one, or with a suffix that no single type claims, is
@@ -52,18 +52,18 @@ const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(cons
             return found->second;
     }
     bool byName = false;
-    Entry entry = entryOf(path, byName);
+    Entry entry = entryOf(path, byName, contentReadable);
     if (suffixed && byName)
         return mBySuffix.emplace(std::string(suffix), std::move(entry)).first->second;
     return own.emplace(std::move(entry));
 }
 
-FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName) const
+FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName, bool contentReadable) const
 {
     Entry entry;
     if (!mDatabase)
         return entry;
-    const MimeDatabase::MimeType type = mDatabase->mimeTypeForFile(path);
+    const MimeDatabase::MimeType type = contentReadable ? mDatabase->mimeTypeForFile(path) : mDatabase->mimeTypeForName(path);
     byName = type.byName;
     if (type.name.empty())
         return entry;
@@ -78,9 +78,10 @@ FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::s
     return entry;
 }
 
-FileAttributes::FileAttributes(std::string path, TypeCache& types)
+FileAttributes::FileAttributes(std::string path, TypeCache& types, bool contentReadable)
     : mPath(std::move(path))
     , mTypes(types)
+    , mContentReadable(contentReadable)
 {
     const std::size_t slash = mPath.rfind('/');
     mName = std::string_view(mPath).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -124,7 +125,7 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
     // The values stay in the cache: a walk asks for a type tree per file, and
     // copying its strings would cost more than everything else.
     if (!mTypeEntry)
-        mTypeEntry = &mTypes.entryFor(mPath, mName, mOwnTypeEntry);
+        mTypeEntry = &mTypes.entryFor(mPath, mName, mOwnTypeEntry, mContentReadable);
     switch (attribute) {
     case QueryAttribute::ContentType: return mTypeEntry->contentType;
     case QueryAttribute::ContentTypeTree: return mTypeEntry->contentTypeTree;
@@ -157,6 +158,8 @@ void FileAttributes::readPixelSize()
     mPixelSizeRead = true;
     mValues[index(QueryAttribute::PixelWidth)].emplace();
     mValues[index(QueryAttribute::PixelHeight)].emplace();
+    if (!mContentReadable)
+        return;
     const auto decoder = pictureDecoder();
     const auto image = decoder ? decoder->imageWithContentsOfFile(mPath) : nullptr;
     if (!image)

@@ -60,11 +60,12 @@ public:
             std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
         };
         // The entry for the file: the one kept for its name's suffix when the name
-        // alone tells the type, otherwise one made for this file alone, in own.
-        const Entry& entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own);
+        // alone tells the type, otherwise one made for this file alone, in own; by
+        // its name alone when its content may not be read.
+        const Entry& entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own, bool contentReadable);
 
     private:
-        Entry entryOf(const std::string& path, bool& byName) const;
+        Entry entryOf(const std::string& path, bool& byName, bool contentReadable) const;
 
         struct SuffixHash {
             using is_transparent = void;
@@ -74,7 +75,9 @@ public:
         std::unordered_map<std::string, Entry, SuffixHash, std::equal_to<>> mBySuffix;
     };
 
-    FileAttributes(std::string path, TypeCache& types);
+    // Without contentReadable nothing of the file is read but its name and status:
+    // types come from the name alone and there is no pixel size.
+    FileAttributes(std::string path, TypeCache& types, bool contentReadable = true);
 
     // The attribute's values (several for a type tree); empty when it has none.
     const std::vector<QueryValue>& values(QueryAttribute attribute);
@@ -96,6 +99,7 @@ private:
     TypeCache& mTypes;
     const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache, or mOwnTypeEntry
     std::optional<TypeCache::Entry> mOwnTypeEntry;
+    bool mContentReadable { true };
     bool mStatusRead { false };
     bool mPixelSizeRead { false };
     std::array<std::optional<std::vector<QueryValue>>, static_cast<std::size_t>(QueryAttribute::Count)> mValues;

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <unordered_set>
 
 namespace {
 
@@ -48,6 +47,9 @@ MetadataQuery::~MetadataQuery()
 
 void MetadataQuery::setSearchScope(std::vector<std::string> scopes)
 {
+    const bool given = !scopes.empty();
+    std::erase_if(scopes, [](const std::string& entry) { return !QueryScopes::canNamePath(entry); });
+    mNoUsableScope = given && scopes.empty();
     mScopes = std::move(scopes);
 }
 
@@ -56,12 +58,13 @@ void MetadataQuery::execute()
     if (mExecuted)
         return;
     mExecuted = true;
-    mStopFd = ::eventfd(0, EFD_CLOEXEC);
-    if (mStopFd < 0) {
+    // Nothing to search is gathered at once; no worker waits on folders that are not there.
+    auto folders = QueryScopes::folders(mScopes);
+    if (folders.empty() || (mStopFd = ::eventfd(0, EFD_CLOEXEC)) < 0) {
         mOutbox->gathered = true;
         return;
     }
-    auto worker = std::make_shared<QueryWorker>(mExpression, QueryScopes::folders(mScopes), MimeDatabase::shared(), mOutbox);
+    auto worker = std::make_shared<QueryWorker>(mExpression, std::move(folders), MimeDatabase::shared(), mOutbox);
     mWorker = std::thread([worker, fd = mStopFd] { worker->run(fd); });
     liveQueries().push_back(this);
 }
@@ -70,6 +73,12 @@ void MetadataQuery::enableUpdates()
 {
     if (mUpdatesDisabled > 0)
         --mUpdatesDisabled;
+}
+
+bool MetadataQuery::updatesPending() const
+{
+    std::lock_guard lock(mOutbox->mutex);
+    return !mOutbox->changes.empty();
 }
 
 std::optional<std::string> MetadataQuery::resultPathAtIndex(std::size_t index) const
@@ -130,31 +139,35 @@ void MetadataQuery::deliver()
     }
     if (watchLimitReached && !sWatchLimitLogged) {
         sWatchLimitLogged = true;
-        Log::message("Too many folders to watch for changes; saved searches look again every 60 seconds.");
+        Log::message("Too many folders to watch for changes; saved searches look again every 60 seconds, or less often when looking takes long.");
     }
     apply(changes);
 }
 
 void MetadataQuery::apply(std::vector<QueryWorker::Change>& changes)
 {
-    // The worker adds only what is not in the results and removes only what is.
-    // Removals are collected and done in one pass; a path that comes back after
-    // leaving goes to the end, so pending removals are done first.
-    std::unordered_set<std::string> removed;
-    auto removePending = [&] {
-        if (removed.empty())
-            return;
-        std::erase_if(mResults, [&](const std::string& path) { return removed.contains(path); });
-        removed.clear();
-    };
+    // Each change costs the same however many results there are: a removal moves
+    // the last result into the gap, so the order changes, which the service's own
+    // order may.
     for (QueryWorker::Change& change : changes) {
-        if (!change.added) {
-            removed.insert(std::move(change.path));
+        if (change.added) {
+            if (mIndex.try_emplace(change.path, mResults.size()).second) {
+                mResults.push_back(std::move(change.path));
+                ++mResultListOperations;
+            }
             continue;
         }
-        if (!removed.empty() && removed.contains(change.path))
-            removePending();
-        mResults.push_back(std::move(change.path));
+        const auto found = mIndex.find(change.path);
+        if (found == mIndex.end())
+            continue;
+        const std::size_t index = found->second;
+        mIndex.erase(found);
+        if (index + 1 != mResults.size()) {
+            mResults[index] = std::move(mResults.back());
+            mIndex[mResults[index]] = index;
+            ++mResultListOperations;
+        }
+        mResults.pop_back();
+        ++mResultListOperations;
     }
-    removePending();
 }

@@ -10,10 +10,12 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 // A live search of the files on this computer: the files of its scope folders that
-// match a query expression, in the order found, new ones appended. A worker thread
+// match a query expression, in the order found, new ones appended, a removed one's
+// place taken by the last. A worker thread
 // gathers and follows them; the results themselves change only on the thread that
 // owns the query, in deliverPendingUpdates, and never while updates are disabled.
 class MetadataQuery {
@@ -26,8 +28,12 @@ public:
     MetadataQuery& operator=(const MetadataQuery&) = delete;
 
     // Limits the search to these entries (see QueryScopes); without a call the
-    // query searches the home folder and the mounted volumes.
+    // query searches the home folder and the mounted volumes. Entries no path can
+    // be made of are dropped; when that leaves none, the query finds nothing.
     void setSearchScope(std::vector<std::string> scopes);
+
+    // True when the last setSearchScope had entries and every one was dropped.
+    bool hasNoUsableScope() const { return mNoUsableScope; }
 
     // Starts gathering and returns at once; results arrive on later deliveries and
     // are kept up to date from then on. A second call does nothing.
@@ -37,7 +43,13 @@ public:
     void disableUpdates() { ++mUpdatesDisabled; }
     void enableUpdates();
 
+    // True when the worker has found changes that the next delivery would apply.
+    bool updatesPending() const;
+
     std::size_t resultCount() const { return mResults.size(); }
+    // How many results have been written, moved or dropped since the query was
+    // made; what a change costs, for tests and benchmarks.
+    std::size_t resultListOperations() const { return mResultListOperations; }
     // The path of the result at index, or nothing when index is not below the count.
     std::optional<std::string> resultPathAtIndex(std::size_t index) const;
 
@@ -61,8 +73,11 @@ private:
     std::shared_ptr<const QueryExpression> mExpression;
     std::vector<std::string> mScopes;
     std::vector<std::string> mResults;
+    std::unordered_map<std::string, std::size_t> mIndex; // of each result in mResults
+    std::size_t mResultListOperations { 0 };
     int mUpdatesDisabled { 0 };
     bool mExecuted { false };
+    bool mNoUsableScope { false };
     std::shared_ptr<QueryWorker::Outbox> mOutbox;
     int mStopFd { -1 };
     std::thread mWorker;

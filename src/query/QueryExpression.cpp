@@ -3,6 +3,7 @@
 
 #include "query/QueryText.h"
 #include "query/QueryTime.h"
+#include "query/WildcardPattern.h"
 
 #include <algorithm>
 #include <cctype>
@@ -59,22 +60,25 @@ bool textEquals(const Literal& literal, const std::string& text)
     if (!literal.caseless && !literal.diacriticless && !literal.wordBased && literal.pattern.find_first_of(U"*\\") == std::u32string::npos)
         return literal.value.text == text;
     const std::u32string value = QueryText::folded(text, literal.caseless, literal.diacriticless);
-    if (QueryText::wildcardMatch(literal.pattern, value))
+    std::optional<WildcardPattern> own;
+    const WildcardPattern& pattern = literal.wildcard ? *literal.wildcard : own.emplace(literal.pattern);
+    if (pattern.matches(value))
         return true;
     if (!literal.wordBased)
         return false;
     // Words are found before case folding, which would hide "summerBeach"'s second word;
     // folding keeps one code point for one, so the places stay right.
     const auto starts = QueryText::wordStarts(literal.caseless ? QueryText::folded(text, false, literal.diacriticless) : value);
+    // A word matches without what trails it, or with the rest of the text after it.
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : value.size();
         std::u32string_view word = std::u32string_view(value).substr(starts[i], end - starts[i]);
         while (!word.empty() && !(word.back() >= U'0' && word.back() <= U'9') && word.back() < 0x80 && !std::isalpha(static_cast<int>(word.back())))
             word.remove_suffix(1);
-        if (QueryText::wildcardMatch(literal.pattern, word) || QueryText::wildcardMatch(literal.pattern, std::u32string_view(value).substr(starts[i])))
+        if (pattern.matches(word))
             return true;
     }
-    return false;
+    return pattern.matchesFromAnyOf(value, starts);
 }
 
 std::partial_ordering compareTo(const QueryValue& value, const Literal& literal, const std::vector<double>& times)
@@ -142,12 +146,57 @@ bool evaluate(const Node& node, FileAttributes& file, const std::vector<double>&
     }
 }
 
+// What working out an attribute costs: nothing for what the path holds, a statx
+// for sizes and dates, a type look-up (which may read the file's first bytes) for
+// types, and a read of the picture's header for pixel sizes.
+int costOf(QueryAttribute attribute)
+{
+    switch (attribute) {
+    case QueryAttribute::FSSize:
+    case QueryAttribute::CreationDate:
+    case QueryAttribute::ContentChangeDate:
+    case QueryAttribute::LastUsedDate: return 1;
+    case QueryAttribute::ContentType:
+    case QueryAttribute::ContentTypeTree:
+    case QueryAttribute::Kind:
+    case QueryAttribute::GroupId: return 2;
+    case QueryAttribute::PixelWidth:
+    case QueryAttribute::PixelHeight: return 3;
+    default: return 0;
+    }
+}
+
+// Puts the cheaper terms of every && and || first, so that a term which cannot
+// change the answer is never worked out; the terms have no side effects, so the
+// answer is the same. Returns the node's own cost, that of its costliest term.
+int orderByCost(Node& node)
+{
+    // Patterns are made ready here too, once rather than for every file.
+    for (Literal* literal : { &node.low, &node.high })
+        literal->wildcard = std::make_shared<const WildcardPattern>(literal->pattern);
+    int cost = 0;
+    std::stable_sort(node.attributes.begin(), node.attributes.end(), [](QueryAttribute a, QueryAttribute b) { return costOf(a) < costOf(b); });
+    for (QueryAttribute attribute : node.attributes)
+        cost = std::max(cost, costOf(attribute));
+    std::vector<std::pair<int, std::unique_ptr<Node>>> children;
+    for (auto& child : node.children) {
+        const int childCost = orderByCost(*child);
+        cost = std::max(cost, childCost);
+        children.emplace_back(childCost, std::move(child));
+    }
+    std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < children.size(); ++i)
+        node.children[i] = std::move(children[i].second);
+    return cost;
+}
+
 }
 
 QueryExpression::QueryExpression(std::unique_ptr<Node> root, std::vector<RelativeTime> times)
     : mRoot(std::move(root))
     , mTimes(std::move(times))
 {
+    orderByCost(*mRoot);
 }
 
 std::vector<double> QueryExpression::resolveTimes(double now) const

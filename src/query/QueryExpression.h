@@ -2,6 +2,7 @@
 #pragma once
 
 #include "query/FileAttributes.h"
+#include "query/WildcardPattern.h"
 
 #include <memory>
 #include <string>
@@ -37,6 +38,7 @@ public:
     struct Literal {
         QueryValue value; // a Date here is fixed; relative times are resolved per use
         std::u32string pattern; // the text as written, with its wildcards and escapes
+        std::shared_ptr<const WildcardPattern> wildcard; // pattern made ready once, by the expression
         int timeIndex { -1 }; // into the times that resolveTimes gives, or -1
         bool caseless { false };
         bool diacriticless { false };

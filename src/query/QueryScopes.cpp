@@ -75,8 +75,10 @@ bool inside(const std::string& path, const std::string& folder)
 std::vector<std::string> QueryScopes::folders(const std::vector<std::string>& entries)
 {
     std::vector<std::string> candidates;
-    for (const std::string& entry : entries)
-        addEntry(candidates, entry);
+    for (const std::string& entry : entries) {
+        if (canNamePath(entry))
+            addEntry(candidates, entry);
+    }
     std::vector<std::string> folders;
     for (std::string& path : candidates) {
         while (path.size() > 1 && path.back() == '/')
@@ -93,4 +95,11 @@ std::vector<std::string> QueryScopes::folders(const std::vector<std::string>& en
             outermost.push_back(path);
     }
     return outermost;
+}
+
+bool QueryScopes::canNamePath(const std::string& entry)
+{
+    if (entry.find('\0') != std::string::npos)
+        return false;
+    return !entry.starts_with("file://") || urlPath(entry).find('\0') == std::string::npos;
 }

@@ -14,6 +14,10 @@ public:
     // '/', each once, none inside another.
     static std::vector<std::string> folders(const std::vector<std::string>& entries);
 
+    // False for an entry no path can be made of: one that holds a NUL byte, as
+    // itself or as %00 in a file URL (the system would cut the path there).
+    static bool canNamePath(const std::string& entry);
+
     // What a query without scopes searches.
     static std::vector<std::string> defaultEntries() { return { "kMDQueryScopeComputer" }; }
 };

@@ -84,36 +84,6 @@ std::u32string QueryText::folded(std::string_view text, bool caseless, bool diac
     return result;
 }
 
-bool QueryText::wildcardMatch(std::u32string_view pattern, std::u32string_view value)
-{
-    // Greedy matching with one remembered star: linear for the usual patterns.
-    std::size_t p = 0, v = 0;
-    std::size_t starP = std::u32string_view::npos, starV = 0;
-    while (v < value.size()) {
-        if (p < pattern.size() && pattern[p] == U'*') {
-            starP = ++p;
-            starV = v;
-            continue;
-        }
-        if (p < pattern.size()) {
-            const bool escaped = pattern[p] == U'\\' && p + 1 < pattern.size();
-            const char32_t wanted = escaped ? pattern[p + 1] : pattern[p];
-            if (wanted == value[v]) {
-                p += escaped ? 2 : 1;
-                ++v;
-                continue;
-            }
-        }
-        if (starP == std::u32string_view::npos)
-            return false;
-        p = starP;
-        v = ++starV;
-    }
-    while (p < pattern.size() && pattern[p] == U'*')
-        ++p;
-    return p == pattern.size();
-}
-
 std::vector<std::size_t> QueryText::wordStarts(std::u32string_view value)
 {
     std::vector<std::size_t> starts;

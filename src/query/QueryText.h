@@ -5,17 +5,13 @@
 #include <string_view>
 #include <vector>
 
-// The text side of query matching: UTF-8 folded for the c and d modifiers,
-// wildcard patterns, and the words of a name.
+// The text side of query matching: UTF-8 folded for the c and d modifiers, and
+// the words of a name.
 class QueryText {
 public:
     // The code points of text, lower-cased when caseless, with accents taken off
     // (é to e, Å to A) when diacriticless. Bytes that are not UTF-8 stay themselves.
     static std::u32string folded(std::string_view text, bool caseless, bool diacriticless);
-
-    // True when value matches pattern whole; in pattern '*' stands for any run of
-    // characters, and a backslash makes the next character literal.
-    static bool wildcardMatch(std::u32string_view pattern, std::u32string_view value);
 
     // Where each word of value starts: after a character that is not a letter or
     // digit, and where a lower-case letter is followed by a capital ("summerBeach").

@@ -68,6 +68,58 @@ bool zoneOf(std::string_view text, std::size_t at, long& east)
     return true;
 }
 
+// The text without the spaces and quotes a value may be wrapped in.
+std::string_view withoutQuotes(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '"'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '"'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Reads YYYY-MM-DD at the start of text into moment's date fields.
+bool readDate(std::string_view text, std::tm& moment)
+{
+    int year = 0, month = 0, day = 0;
+    if (text.size() < 10 || !number(text, 0, 4, year) || text[4] != '-' || !number(text, 5, 2, month) || text[7] != '-' || !number(text, 8, 2, day))
+        return false;
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return false;
+    moment.tm_year = year - 1900;
+    moment.tm_mon = month - 1;
+    moment.tm_mday = day;
+    return true;
+}
+
+// Reads the seconds' decimal fraction at text[at...] (at the '.') and moves at past it.
+double fractionAt(std::string_view text, std::size_t& at)
+{
+    std::size_t end = at + 1;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+        ++end;
+    const double fraction = std::strtod(std::string(text.substr(at, end - at)).c_str(), nullptr);
+    at = end;
+    return fraction;
+}
+
+// Reads (T| )HH:MM[:SS[.fff]] at text[at...] into moment's time fields and moves
+// at past it.
+bool readTime(std::string_view text, std::size_t& at, std::tm& moment, double& fraction)
+{
+    if (!number(text, at + 1, 2, moment.tm_hour) || text.substr(at + 3, 1) != ":" || !number(text, at + 4, 2, moment.tm_min))
+        return false;
+    at += 6;
+    if (text.substr(at, 1) == ":") {
+        if (!number(text, at + 1, 2, moment.tm_sec))
+            return false;
+        at += 3;
+        if (text.substr(at, 1) == ".")
+            fraction = fractionAt(text, at);
+    }
+    return moment.tm_hour <= 23 && moment.tm_min <= 59 && moment.tm_sec <= 60;
+}
+
 }
 
 std::optional<RelativeTime> QueryTime::relativeTime(std::string_view name, const std::optional<std::string>& argument)
@@ -122,40 +174,14 @@ double QueryTime::resolve(const RelativeTime& time, double now)
 
 std::optional<double> QueryTime::parseISO(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '"'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '"'))
-        text.remove_suffix(1);
+    text = withoutQuotes(text);
     std::tm moment {};
-    int year = 0, month = 0, day = 0;
-    if (!number(text, 0, 4, year) || text.size() < 10 || text[4] != '-' || !number(text, 5, 2, month) || text[7] != '-' || !number(text, 8, 2, day))
+    if (!readDate(text, moment))
         return std::nullopt;
-    if (month < 1 || month > 12 || day < 1 || day > 31)
-        return std::nullopt;
-    moment.tm_year = year - 1900;
-    moment.tm_mon = month - 1;
-    moment.tm_mday = day;
     std::size_t at = 10;
     double fraction = 0.0;
-    if (at < text.size() && (text[at] == 'T' || text[at] == ' ')) {
-        if (!number(text, at + 1, 2, moment.tm_hour) || text.substr(at + 3, 1) != ":" || !number(text, at + 4, 2, moment.tm_min))
-            return std::nullopt;
-        at += 6;
-        if (text.substr(at, 1) == ":") {
-            if (!number(text, at + 1, 2, moment.tm_sec))
-                return std::nullopt;
-            at += 3;
-            if (text.substr(at, 1) == ".") {
-                std::size_t end = at + 1;
-                while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
-                    ++end;
-                fraction = std::strtod(std::string(text.substr(at, end - at)).c_str(), nullptr);
-                at = end;
-            }
-        }
-        if (moment.tm_hour > 23 || moment.tm_min > 59 || moment.tm_sec > 60)
-            return std::nullopt;
-    }
+    if (at < text.size() && (text[at] == 'T' || text[at] == ' ') && !readTime(text, at, moment, fraction))
+        return std::nullopt;
     if (at == text.size()) {
         moment.tm_isdst = -1;
         return static_cast<double>(std::mktime(&moment)) + fraction;
@@ -174,7 +200,7 @@ int QueryTime::firstWeekday()
     if (!locale)
         return 0;
     const auto reference = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(::nl_langinfo_l(_NL_TIME_WEEK_1STDAY, locale)));
-    const int first = ::nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, locale)[0];
+    const int first = static_cast<unsigned char>(::nl_langinfo_l(_NL_TIME_FIRST_WEEKDAY, locale)[0]);
     ::freelocale(locale);
     const int base = reference == 19971201 ? 1 : 0;
     return (base + (first >= 1 && first <= 7 ? first - 1 : 0)) % 7;

@@ -2,6 +2,7 @@
 #include "query/QueryWorker.h"
 
 #include "platform/FolderWalk.h"
+#include "query/PseudoFileSystems.h"
 
 #include <poll.h>
 #include <sys/inotify.h>
@@ -24,14 +25,15 @@ double now()
 {
     timespec clock {};
     ::clock_gettime(CLOCK_REALTIME, &clock);
-    return static_cast<double>(clock.tv_sec) + clock.tv_nsec * 1e-9;
+    return static_cast<double>(clock.tv_sec) + static_cast<double>(clock.tv_nsec) * 1e-9;
 }
 
-// A path's folder and name, split at its last '/'.
+// A path's folder and name, split at its last '/'; FolderWalk::joined puts them
+// back together ("/a" is "/" and "a").
 std::pair<std::string_view, std::string_view> split(std::string_view path)
 {
     const std::size_t slash = path.rfind('/');
-    return { path.substr(0, slash), path.substr(slash + 1) };
+    return { path.substr(0, slash == 0 ? 1 : slash), path.substr(slash + 1) };
 }
 
 bool isRegularFile(const std::string& path)
@@ -66,16 +68,19 @@ void QueryWorker::run(int stopFd)
     if (mInotify < 0)
         noteWatchLimit();
     mTimes = mExpression->resolveTimes(now());
+    mPseudoMounts = PseudoFileSystems::mountedNow();
+    watchScopeParents();
+    const auto walkStarted = std::chrono::steady_clock::now();
     for (const std::string& folder : mFolders)
         walk(folder, nullptr, true);
     flush();
+    auto nextRescan = rescanAfter(walkStarted);
     {
         std::lock_guard lock(mOutbox->mutex);
         mOutbox->gathered = true;
     }
     mOutbox->gatheredChanged.notify_all();
 
-    auto nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
     while (!stopping()) {
         pollfd fds[2] = { { stopFd, POLLIN, 0 }, { mInotify, POLLIN, 0 } };
         int timeout = -1;
@@ -91,16 +96,26 @@ void QueryWorker::run(int stopFd)
         if (mInotify >= 0 && (fds[1].revents & POLLIN))
             readEvents();
         if (mWatchLimitReached && std::chrono::steady_clock::now() >= nextRescan) {
+            const auto rescanStarted = std::chrono::steady_clock::now();
             gatherAll();
-            nextRescan = std::chrono::steady_clock::now() + kRescanInterval;
+            nextRescan = rescanAfter(rescanStarted);
         }
     }
+}
+
+std::chrono::steady_clock::time_point QueryWorker::rescanAfter(std::chrono::steady_clock::time_point walkStarted)
+{
+    // A walk of a whole disk may take seconds; waiting twenty times as long keeps
+    // looking again to a twentieth of the time, however large the scope.
+    const auto end = std::chrono::steady_clock::now();
+    return end + std::max<std::chrono::steady_clock::duration>(kRescanInterval, kRescanCostFactor * (end - walkStarted));
 }
 
 void QueryWorker::gatherAll()
 {
     // Walk everything again and hand over only the difference, new files in walk order.
     mTimes = mExpression->resolveTimes(now());
+    mPseudoMounts = PseudoFileSystems::mountedNow();
     std::vector<std::string> found;
     for (const std::string& folder : mFolders)
         walk(folder, &found, false);
@@ -109,30 +124,20 @@ void QueryWorker::gatherAll()
     Matched current;
     for (const std::string& path : found) {
         const auto [folder, name] = split(path);
-        current[std::string(folder)].emplace_back(name);
+        auto names = current.find(folder);
+        if (names == current.end())
+            names = current.try_emplace(std::string(folder)).first;
+        names->second.emplace(name);
     }
-    // Sets of names, so that a folder of many thousands is compared in one pass
-    // rather than name by name through its whole list.
-    using Names = std::unordered_set<std::string_view>;
-    const auto namesIn = [](const Matched& matched, const std::string& folder) {
-        const auto names = matched.find(folder);
-        return names == matched.end() ? Names() : Names(names->second.begin(), names->second.end());
-    };
     for (const auto& [folder, names] : mMatched) {
-        const Names still = namesIn(current, folder);
+        const auto still = current.find(folder);
         for (const std::string& name : names) {
-            if (!still.contains(name))
-                mPending.push_back({ false, folder + '/' + name });
+            if (still == current.end() || !still->second.contains(name))
+                mPending.push_back({ false, FolderWalk::joined(folder, name) });
         }
     }
-    // Keyed by views into found, which therefore stays as it is until the end.
-    std::unordered_map<std::string_view, Names> before;
     for (const std::string& path : found) {
-        const auto [folder, name] = split(path);
-        auto known = before.find(folder);
-        if (known == before.end())
-            known = before.emplace(folder, namesIn(mMatched, std::string(folder))).first;
-        if (!known->second.contains(name))
+        if (!isMatched(path))
             mPending.push_back({ true, path });
     }
     mMatched = std::move(current);
@@ -142,14 +147,21 @@ void QueryWorker::gatherAll()
 
 void QueryWorker::walk(const std::string& folder, std::vector<std::string>* found, bool fresh)
 {
+    // Only a scope that names a pseudo file system walks one; its files are then
+    // judged without reading them.
+    const bool contentReadable = !onPseudoFileSystem(folder);
     FolderWalk::searchableFiles(
         folder,
-        [this](const std::string& entered) {
+        [this, &folder](const std::string& entered) {
+            if (stopping())
+                return FolderWalk::Entering::Stop;
+            if (entered != folder && mPseudoMounts.contains(entered))
+                return FolderWalk::Entering::Skip;
             watch(entered);
-            return !stopping();
+            return FolderWalk::Entering::Enter;
         },
-        [this, found, fresh](std::string path) {
-            if (stopping() || !matches(path))
+        [this, found, fresh, contentReadable](std::string path) {
+            if (stopping() || !matches(path, contentReadable))
                 return;
             if (found)
                 found->push_back(std::move(path));
@@ -168,6 +180,40 @@ void QueryWorker::watch(const std::string& folder)
     } else if (errno == ENOSPC || errno == ENOMEM) {
         noteWatchLimit();
     }
+}
+
+void QueryWorker::watchScopeParents()
+{
+    constexpr std::uint32_t kParentMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
+    if (mInotify < 0)
+        return;
+    for (const std::string& folder : mFolders) {
+        if (folder == "/")
+            continue;
+        const std::string parent(split(folder).first);
+        const int wd = ::inotify_add_watch(mInotify, parent.c_str(), kParentMask);
+        if (wd >= 0)
+            mScopeParents[wd] = parent;
+    }
+}
+
+bool QueryWorker::handleScopeEvent(int wd, std::uint32_t mask, const std::string& name)
+{
+    const auto parent = mScopeParents.find(wd);
+    if (parent == mScopeParents.end())
+        return false;
+    if (mask & IN_IGNORED) {
+        mScopeParents.erase(parent);
+        return true;
+    }
+    const std::string path = FolderWalk::joined(parent->second, name);
+    if (name.empty() || !(mask & IN_ISDIR) || std::find(mFolders.begin(), mFolders.end(), path) == mFolders.end())
+        return true;
+    if (mask & (IN_DELETE | IN_MOVED_FROM))
+        forgetTree(path);
+    else
+        walk(path, nullptr, false);
+    return true;
 }
 
 void QueryWorker::noteWatchLimit()
@@ -202,6 +248,8 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
         gatherAll();
         return;
     }
+    if (handleScopeEvent(wd, mask, name))
+        return;
     const auto watched = mWatchedFolders.find(wd);
     if (watched == mWatchedFolders.end())
         return;
@@ -211,7 +259,7 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
     }
     if (name.empty())
         return;
-    const std::string path = watched->second + '/' + name;
+    const std::string path = FolderWalk::joined(watched->second, name);
     if (mask & IN_ISDIR) {
         if (mask & (IN_DELETE | IN_MOVED_FROM))
             forgetTree(path);
@@ -219,27 +267,56 @@ void QueryWorker::handleEvent(int wd, std::uint32_t mask, const std::string& nam
             walk(path, nullptr, false);
         return;
     }
-    if (mask & (IN_DELETE | IN_MOVED_FROM))
+    if (name == ".hidden") {
+        mHidden.erase(watched->second);
+        reconsiderFolder(watched->second);
+    } else if (mask & (IN_DELETE | IN_MOVED_FROM)) {
         forget(path);
-    else
+    } else {
         reconsider(path);
+    }
 }
 
 void QueryWorker::reconsider(const std::string& path)
 {
-    if (isRegularFile(path) && matches(path))
+    if (isVisible(path) && isRegularFile(path) && matches(path, !onPseudoFileSystem(path)))
         add(path, false);
     else
         forget(path);
 }
 
+void QueryWorker::reconsiderFolder(const std::string& folder)
+{
+    // Names it now hides leave; names it no longer hides come (back) in.
+    if (const auto names = mMatched.find(folder); names != mMatched.end()) {
+        const std::vector<std::string> before(names->second.begin(), names->second.end());
+        for (const std::string& name : before)
+            reconsider(FolderWalk::joined(folder, name));
+    }
+    for (std::string& path : FolderWalk::visibleRegularFiles(folder, false)) {
+        if (!isMatched(path) && matches(path, !onPseudoFileSystem(path)))
+            add(std::move(path), false);
+    }
+}
+
+bool QueryWorker::isVisible(const std::string& path)
+{
+    const auto [folder, name] = split(path);
+    if (name.starts_with('.'))
+        return false;
+    auto hidden = mHidden.find(std::string(folder));
+    if (hidden == mHidden.end())
+        hidden = mHidden.emplace(std::string(folder), FileVisibility::hiddenNames(std::string(folder))).first;
+    return FileVisibility::nameIsVisible(name, hidden->second);
+}
+
 void QueryWorker::forget(const std::string& path)
 {
     const auto [folder, name] = split(path);
-    const auto names = mMatched.find(std::string(folder));
+    const auto names = mMatched.find(folder);
     if (names == mMatched.end())
         return;
-    const auto found = std::find(names->second.begin(), names->second.end(), name);
+    const auto found = names->second.find(name);
     if (found == names->second.end())
         return;
     names->second.erase(found);
@@ -255,13 +332,14 @@ void QueryWorker::forgetTree(const std::string& folder)
             continue;
         }
         for (const std::string& name : it->second)
-            mPending.push_back({ false, it->first + '/' + name });
+            mPending.push_back({ false, FolderWalk::joined(it->first, name) });
         it = mMatched.erase(it);
     }
     mLastFolder = mMatched.end();
     // A folder moved away keeps its watches, which would report under old names.
     for (auto it = mWatchedFolders.begin(); it != mWatchedFolders.end();) {
         if (it->second == folder || it->second.starts_with(prefix)) {
+            mHidden.erase(it->second);
             ::inotify_rm_watch(mInotify, it->first);
             it = mWatchedFolders.erase(it);
         } else {
@@ -270,17 +348,24 @@ void QueryWorker::forgetTree(const std::string& folder)
     }
 }
 
-bool QueryWorker::matches(const std::string& path)
+bool QueryWorker::onPseudoFileSystem(std::string_view path) const
 {
-    FileAttributes file(path, mTypes);
+    return std::any_of(mPseudoMounts.begin(), mPseudoMounts.end(), [&](const std::string& point) {
+        return point != "/" && path.starts_with(point) && (path.size() == point.size() || path[point.size()] == '/');
+    });
+}
+
+bool QueryWorker::matches(const std::string& path, bool contentReadable)
+{
+    FileAttributes file(path, mTypes, contentReadable);
     return mExpression->matches(file, mTimes);
 }
 
 bool QueryWorker::isMatched(const std::string& path) const
 {
     const auto [folder, name] = split(path);
-    const auto names = mMatched.find(std::string(folder));
-    return names != mMatched.end() && std::find(names->second.begin(), names->second.end(), name) != names->second.end();
+    const auto names = mMatched.find(folder);
+    return names != mMatched.end() && names->second.contains(name);
 }
 
 void QueryWorker::add(std::string path, bool fresh)
@@ -289,9 +374,12 @@ void QueryWorker::add(std::string path, bool fresh)
         return;
     const auto [folder, name] = split(path);
     // Files come folder by folder, so the last folder's list is nearly always the one.
-    if (mLastFolder == mMatched.end() || mLastFolder->first != folder)
-        mLastFolder = mMatched.try_emplace(std::string(folder)).first;
-    mLastFolder->second.emplace_back(name);
+    if (mLastFolder == mMatched.end() || mLastFolder->first != folder) {
+        mLastFolder = mMatched.find(folder);
+        if (mLastFolder == mMatched.end())
+            mLastFolder = mMatched.try_emplace(std::string(folder)).first;
+    }
+    mLastFolder->second.emplace(name);
     mPending.push_back({ true, std::move(path) });
     if (mPending.size() >= kBatch)
         flush();

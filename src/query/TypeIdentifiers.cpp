@@ -44,24 +44,69 @@ constexpr Known kKnown[] = {
     { "inode/directory", "public.folder" },
 };
 
-// The abstract kinds a top-level MIME group conforms to, most specific first.
-struct Family {
-    std::string_view prefix;
-    std::vector<std::string_view> identifiers;
+// What each identifier conforms to directly; a type's tree is the closure of this.
+struct Conformance {
+    std::string_view identifier;
+    std::string_view parents[2];
 };
 
-const std::vector<Family>& families()
-{
-    static const std::vector<Family> kFamilies = {
-        { "image/", { "public.image", "public.content", "public.data" } },
-        { "video/", { "public.movie", "public.audiovisual-content", "public.content", "public.data" } },
-        { "audio/", { "public.audio", "public.audiovisual-content", "public.content", "public.data" } },
-        { "text/", { "public.text", "public.content", "public.data" } },
-        { "application/", { "public.data" } },
-        { "font/", { "public.font", "public.data" } },
-    };
-    return kFamilies;
-}
+constexpr Conformance kConformances[] = {
+    { "public.jpeg", { "public.image" } },
+    { "public.png", { "public.image" } },
+    { "com.compuserve.gif", { "public.image" } },
+    { "public.tiff", { "public.image" } },
+    { "com.microsoft.bmp", { "public.image" } },
+    { "com.microsoft.ico", { "public.image" } },
+    { "org.webmproject.webp", { "public.image" } },
+    { "public.heif", { "public.image" } },
+    { "public.heic", { "public.image" } },
+    { "public.avif", { "public.image" } },
+    { "public.jpeg-2000", { "public.image" } },
+    { "public.svg-image", { "public.image" } },
+    { "public.pbm", { "public.image" } },
+    { "com.truevision.tga-image", { "public.image" } },
+    { "com.canon.cr2-raw-image", { "public.camera-raw-image" } },
+    { "com.adobe.raw-image", { "public.camera-raw-image" } },
+    { "public.camera-raw-image", { "public.image" } },
+    { "public.mpeg-4", { "public.movie" } },
+    { "com.apple.quicktime-movie", { "public.movie" } },
+    { "public.mpeg", { "public.movie" } },
+    { "public.mp3", { "public.audio" } },
+    { "public.mpeg-4-audio", { "public.audio" } },
+    { "com.microsoft.waveform-audio", { "public.audio" } },
+    { "public.plain-text", { "public.text" } },
+    { "public.html", { "public.text" } },
+    { "public.xml", { "public.text" } },
+    { "public.json", { "public.text" } },
+    { "com.adobe.pdf", { "public.composite-content", "public.data" } },
+    { "public.zip-archive", { "public.archive" } },
+    { "org.gnu.gnu-zip-archive", { "public.archive" } },
+    { "public.folder", { "public.directory" } },
+    { "public.image", { "public.content", "public.data" } },
+    { "public.movie", { "public.audiovisual-content" } },
+    { "public.audio", { "public.audiovisual-content" } },
+    { "public.audiovisual-content", { "public.content", "public.data" } },
+    { "public.text", { "public.content", "public.data" } },
+    { "public.composite-content", { "public.content" } },
+    { "public.archive", { "public.data" } },
+    { "public.font", { "public.data" } },
+};
+
+// The abstract kind each top-level MIME group conforms to, for types that have no
+// well-known identifier of their own.
+struct Family {
+    std::string_view prefix;
+    std::string_view identifier;
+};
+
+constexpr Family kFamilies[] = {
+    { "image/", "public.image" },
+    { "video/", "public.movie" },
+    { "audio/", "public.audio" },
+    { "text/", "public.text" },
+    { "application/", "public.data" },
+    { "font/", "public.font" },
+};
 
 std::string_view knownIdentifier(std::string_view mime)
 {
@@ -72,18 +117,26 @@ std::string_view knownIdentifier(std::string_view mime)
     return {};
 }
 
-void addOnce(std::vector<std::string>& list, std::string_view identifier)
+// Adds identifier and everything it conforms to, each once, nearest first.
+void addWithParents(std::vector<std::string>& tree, std::string_view identifier)
 {
-    if (std::find(list.begin(), list.end(), identifier) == list.end())
-        list.emplace_back(identifier);
+    if (identifier.empty() || std::find(tree.begin(), tree.end(), identifier) != tree.end())
+        return;
+    tree.emplace_back(identifier);
+    for (const Conformance& conformance : kConformances) {
+        if (conformance.identifier == identifier) {
+            for (std::string_view parent : conformance.parents)
+                addWithParents(tree, parent);
+            return;
+        }
+    }
 }
 
 void addFamily(std::vector<std::string>& tree, std::string_view mime)
 {
-    for (const Family& family : families()) {
+    for (const Family& family : kFamilies) {
         if (mime.starts_with(family.prefix)) {
-            for (std::string_view identifier : family.identifiers)
-                addOnce(tree, identifier);
+            addWithParents(tree, family.identifier);
             return;
         }
     }
@@ -102,18 +155,24 @@ std::vector<std::string> TypeIdentifiers::contentTypeTree(const MimeDatabase::Mi
     std::vector<std::string> tree;
     if (type.name.empty())
         return tree;
-    addOnce(tree, contentType(type));
-    // Parents first (an SVG picture is also XML, and so text), then the families.
-    for (const std::string& ancestor : type.ancestors) {
-        const std::string_view known = knownIdentifier(ancestor);
-        if (!known.empty())
-            addOnce(tree, known);
-    }
+    // The type itself, its MIME parents (an SVG picture is also XML, and so text),
+    // then the families of each.
+    addWithParents(tree, contentType(type));
+    for (const std::string& ancestor : type.ancestors)
+        addWithParents(tree, knownIdentifier(ancestor));
     addFamily(tree, type.name);
     for (const std::string& ancestor : type.ancestors)
         addFamily(tree, ancestor);
     if (type.name != "inode/directory")
-        addOnce(tree, "public.data");
-    addOnce(tree, "public.item");
+        addWithParents(tree, "public.data");
+    addWithParents(tree, "public.item");
     return tree;
+}
+
+std::vector<std::string> TypeIdentifiers::knownMimeTypes()
+{
+    std::vector<std::string> types;
+    for (const Known& known : kKnown)
+        types.emplace_back(known.mime);
+    return types;
 }

@@ -16,4 +16,6 @@ public:
     // The type's identifier followed by every identifier it conforms to, each once,
     // ending with "public.item".
     static std::vector<std::string> contentTypeTree(const MimeDatabase::MimeType& type);
+    // The MIME types that have a well-known identifier, in no particular order.
+    static std::vector<std::string> knownMimeTypes();
 };

@@ -39,14 +39,17 @@ ImagePathList::Listing none(std::string why)
     return { {}, std::move(why) };
 }
 
-// A search that gives a query may still find nothing yet; only one that gives none
-// has a reason.
+// A search that gives a query may still find nothing yet; only one that gives none,
+// or one whose every scope was dropped, has a reason.
 std::optional<std::string> savedSearchReason(const std::string& path)
 {
     SavedSearch::Failure failure = SavedSearch::Failure::None;
-    if (SavedSearch::queryForFile(path, &failure))
-        return std::nullopt;
+    SavedSearch::queryForFile(path, &failure);
     switch (failure) {
+    case SavedSearch::Failure::None:
+        return std::nullopt;
+    case SavedSearch::Failure::NoUsableScope:
+        return "The saved search " + path + " has no search scope that names a path (each holds a NUL byte).";
     case SavedSearch::Failure::Unreadable:
         return "The saved search " + path + " cannot be read as a property list with a dictionary at its root.";
     case SavedSearch::Failure::NoRawQuery:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/SavedSearch.h"
 
+#include "platform/WholeFile.h"
 #include "settings/PropertyList.h"
 
 #include <cmath>
@@ -36,7 +37,12 @@ const PropertyArray* arrayIn(const PropertyValue& root, std::string_view diction
 
 std::optional<SavedSearch> SavedSearch::savedSearchWithContentsOfFile(const std::string& path)
 {
-    return fromRoot(PropertyList::readFile(path));
+    // Saved searches are a few kilobytes; a huge one is damaged, and parsing it
+    // whole would cost seconds and gigabytes on the first frame.
+    const auto bytes = readWholeFile(path, { .maxBytes = kMaxFileBytes });
+    if (!bytes)
+        return std::nullopt;
+    return savedSearchWithData(*bytes);
 }
 
 std::optional<SavedSearch> SavedSearch::savedSearchWithData(std::span<const char> bytes)
@@ -74,8 +80,11 @@ std::unique_ptr<MetadataQuery> SavedSearch::queryForFile(const std::string& path
         why = Failure::NoRawQuery;
     else if (!(query = MetadataQuery::create(*search->rawQuery)))
         why = Failure::Refused;
-    if (query && search->searchScopes)
+    if (query && search->searchScopes) {
         query->setSearchScope(*search->searchScopes);
+        if (query->hasNoUsableScope())
+            why = Failure::NoUsableScope;
+    }
     if (failure)
         *failure = why;
     return query;

@@ -20,7 +20,8 @@ public:
         None,
         Unreadable,
         NoRawQuery,
-        Refused
+        Refused,
+        NoUsableScope // a query, but every scope entry was dropped, so it finds nothing
     };
 
     // The root "RawQuery" string, when there is one.
@@ -30,14 +31,15 @@ public:
     std::optional<std::vector<std::string>> searchScopes;
 
     // The contents of the file at path, or nothing when it cannot be read as a
-    // property list whose root is a dictionary.
+    // property list whose root is a dictionary or is larger than kMaxFileBytes.
+    static constexpr std::size_t kMaxFileBytes = std::size_t { 4 } << 20;
     static std::optional<SavedSearch> savedSearchWithContentsOfFile(const std::string& path);
     // The same for the bytes of such a file.
     static std::optional<SavedSearch> savedSearchWithData(std::span<const char> bytes);
 
     // The query of the file at path, scoped but not executed; null when the file
     // cannot be read, has no "RawQuery", or its expression is refused (failure says
-    // which, when given).
+    // which, when given, and also when the query is left with no usable scope).
     static std::unique_ptr<MetadataQuery> queryForFile(const std::string& path, Failure* failure = nullptr);
     // The same query, executed and gathering.
     static std::unique_ptr<MetadataQuery> liveQueryForFile(const std::string& path);

@@ -15,3 +15,11 @@ TEST(FolderWalk, NamesFollowAFileManagersOrder)
     }
     EXPECT_FALSE(FolderWalk::precedes("same", "same"));
 }
+
+TEST(FolderWalk, JoinsWithOneSlashWhateverTheFolderEndsWith)
+{
+    EXPECT_EQ(FolderWalk::joined("/", "a"), "/a");
+    EXPECT_EQ(FolderWalk::joined("", "a"), "/a");
+    EXPECT_EQ(FolderWalk::joined("/x", "a"), "/x/a");
+    EXPECT_EQ(FolderWalk::joined("/x/", "a b"), "/x/a b");
+}

@@ -118,3 +118,27 @@ TEST(QueryTime, RelativeTimesStartTheirPeriodInLocalTime)
     utc.reset();
     ::tzset();
 }
+
+TEST(QueryExpression, CheapTermsDecideBeforeATypeIsLookedUpAndUnreadableFilesAreTypedByName)
+{
+    struct Counting : FakeMimeDatabase {
+        mutable int lookUps = 0;
+        MimeType mimeTypeForFile(const std::string& path) const override { return ++lookUps, FakeMimeDatabase::mimeTypeForFile(path); }
+        mutable int nameLookUps = 0;
+        MimeType mimeTypeForName(const std::string& path) const override { return ++nameLookUps, FakeMimeDatabase::mimeTypeForFile(path); }
+    };
+    const auto database = std::make_shared<Counting>();
+    FileAttributes::TypeCache types(database);
+    const auto expression = QueryExpression::expressionWithText(R"(kMDItemContentTypeTree == "public.image" && kMDItemFSName == "*.txt" || kMDItemFSName == "b*")");
+    ASSERT_TRUE(expression);
+    for (const auto& [path, matching] : std::vector<std::pair<std::string, bool>> { { "/a.jpg", false }, { "/b.jpg", true }, { "/c.txt", false } }) {
+        FileAttributes file(path, types);
+        EXPECT_EQ(expression->matches(file, {}), matching) << path;
+    }
+    EXPECT_EQ(database->lookUps, 1) << "only c.txt's name leaves its type to decide";
+    // A file whose content may not be read (a pseudo file system's) is typed by name.
+    FileAttributes unreadable("/proc/d.e.txt", types, false);
+    EXPECT_FALSE(expression->matches(unreadable, {}));
+    EXPECT_EQ(database->lookUps, 1);
+    EXPECT_EQ(database->nameLookUps, 1);
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "saver/SkyvanesView.h"
+#include "settings/PropertyList.h"
 #include "settings/ScreenSaverDefaults.h"
 #include "settings/SettingsKeys.h"
 #include "sources/ImagePathList.h"
@@ -27,6 +28,8 @@ TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
     std::ofstream(folder.path() / "file.jpg") << "x";
     std::ofstream(folder.path() / "bad.savedSearch") << "not a list";
     std::filesystem::create_directories(folder.path() / "empty/only/folders");
+    std::ofstream(folder.path() / "nul.savedSearch") << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RawQuery", "true" },
+        { "SearchCriteria", PropertyDictionary { { "FXScopeArrayOfPaths", PropertyArray { "file:///tmp%00" } } } } }));
     auto& store = ScreenSaverDefaults::defaultsForModuleWithName(kModuleName);
     struct Row {
         int source;
@@ -40,6 +43,7 @@ TEST(EmptyListReason, NamesWhyTheSourceGivesNothing)
              { 1, "~/Pictures", "The picture folder ~/Pictures does not exist (write the full path: '~' is not expanded)." },
              { 1, base + "/file.jpg", "The picture folder " + base + "/file.jpg is not a folder." },
              { 1, base + "/bad.savedSearch", "The saved search " + base + "/bad.savedSearch cannot be read as a property list with a dictionary at its root." },
+             { 1, base + "/nul.savedSearch", "The saved search " + base + "/nul.savedSearch has no search scope that names a path (each holds a NUL byte)." },
              { 1, "", "No picture folder is set (ImageDir)." },
              { 0, base, "The photo library is not found." },
              { 5, base, "The picture source 5 is not one of 0, 1 and 2." },

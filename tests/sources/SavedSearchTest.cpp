@@ -100,6 +100,13 @@ TEST_F(SavedSearchTest, BothLayoutsTakeScopesFromTheirOwnKeysAndTheQueryFromTheR
         EXPECT_EQ(read->rawQuery, "true");
         EXPECT_EQ(read->searchScopes, std::optional(scopes));
     }
+    // A file over 4 MiB is damaged, however well formed.
+    for (const std::size_t size : { SavedSearch::kMaxFileBytes, SavedSearch::kMaxFileBytes + 1 }) {
+        auto padded = PropertyList::toXML(PropertyValue(newer));
+        padded.insert(padded.rfind("</plist>"), size - padded.size(), ' ');
+        std::ofstream(search()) << padded;
+        EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search()).has_value(), size == SavedSearch::kMaxFileBytes) << size;
+    }
     writePropertyList(search(), older);
     EXPECT_EQ(SavedSearch::savedSearchWithContentsOfFile(search())->searchScopes, (Paths { "/old" })) << "no CompatibleVersion is the older layout";
     writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "SearchCriteria", older.at("SearchCriteria") } });
@@ -158,4 +165,23 @@ TEST_F(SavedSearchTest, AnUnreadableResultIsLoggedAndStaysAndStopThenStartMakesA
     start();
     frame();
     EXPECT_EQ(mRequested, (Paths { at("b.jpg") })) << "a new query from the file as it is now";
+}
+
+TEST_F(SavedSearchTest, ScopesNoPathCanHoldAreDroppedAndAQueryLeftWithoutOneFindsNothingAtOnce)
+{
+    add("a.jpg");
+    add("sub/b.jpg");
+    const std::string nul = "file://" + at("") + "%00";
+    for (const auto& [scopes, failure, count] : std::vector<std::tuple<PropertyArray, SavedSearch::Failure, std::size_t>> {
+             { { nul, "file://" + at("sub") + "%00/c" }, SavedSearch::Failure::NoUsableScope, 0 },
+             { { nul, at("") }, SavedSearch::Failure::None, 2 } }) {
+        writePropertyList(search(), { { "CompatibleVersion", 1 }, { "RawQuery", "true" }, { "RawQueryDict", PropertyDictionary { { "SearchScopes", scopes } } } });
+        auto why = SavedSearch::Failure::Refused;
+        const auto query = SavedSearch::queryForFile(search(), &why);
+        ASSERT_TRUE(query);
+        EXPECT_EQ(why, failure);
+        query->execute();
+        query->waitUntilGathered();
+        EXPECT_EQ(query->resultCount(), count);
+    }
 }

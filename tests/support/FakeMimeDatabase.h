@@ -26,6 +26,7 @@ public:
             return { "text/plain", "plain text document", {}, true };
         return { "application/octet-stream", "unknown", {}, true };
     }
+    MimeType mimeTypeForName(const std::string& path) const override { return FakeMimeDatabase::mimeTypeForFile(path); }
 };
 
 // Installs the fake, and the real decoder for picture headers, for its lifetime.

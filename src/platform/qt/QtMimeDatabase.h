@@ -7,4 +7,5 @@
 class QtMimeDatabase : public MimeDatabase {
 public:
     MimeType mimeTypeForFile(const std::string& path) const override;
+    MimeType mimeTypeForName(const std::string& path) const override;
 };
