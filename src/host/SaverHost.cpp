@@ -4,6 +4,7 @@
 #include "host/DisplayCheck.h"
 #include "host/EmptyListReason.h"
 #include "host/SaverScreen.h"
+#include "host/WaylandSaverHost.h"
 #include "platform/Log.h"
 #include "render/PictureReadAhead.h"
 
@@ -108,6 +109,12 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 int SaverHost::run(const CommandLine& line, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
 {
+    // Full screen in a Wayland session belongs to the compositor's own outputs; X only
+    // when no compositor answers.
+    if (line.mode == CommandLine::Mode::Fullscreen) {
+        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Fullscreen, programName, decoder))
+            return *status;
+    }
     if (!DisplayCheck::displayReachable())
         return 1;
     int argc = 1;

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The saver full screen in a Wayland session, under a private headless compositor.
+#include "TestSupport.h"
+#include "WaylandCompositor.h"
+#include "XServer.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kBackground = 0x203040;
+
+std::unique_ptr<WaylandCompositor> startSway()
+{
+    std::string reason;
+    auto sway = WaylandCompositor::start(WaylandCompositor::Kind::Sway, reason);
+    if (!sway)
+        std::cerr << "skipped: " << reason << '\n';
+    return sway;
+}
+
+std::vector<std::string> saverEnvironment(const WaylandCompositor& compositor, const ScopedPreferences& preferences)
+{
+    auto environment = compositor.clientEnvironment();
+    environment.insert(environment.end(), { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string(), "DISPLAY=" });
+    return environment;
+}
+
+// Covered edge to edge, at that many device pixels, in nothing but the background.
+bool coveredInBackground(const WaylandCompositor& compositor, const std::string& output, int width, int height)
+{
+    const auto grab = compositor.grab(output);
+    return grab && grab->width == width && grab->height == height && grab->countOther(kBackground) == 0;
+}
+
+// Drawn at device pixels: a buffer at logical size, enlarged by the compositor, would
+// give every aligned 2x2 block a single colour.
+bool drawnAtDevicePixels(const WaylandCompositor::Grab& grab)
+{
+    for (int y = 0; y + 1 < grab.height; y += 2) {
+        for (int x = 0; x + 1 < grab.width; x += 2) {
+            const std::uint32_t corner = grab.at(x, y);
+            if (grab.at(x + 1, y) != corner || grab.at(x, y + 1) != corner || grab.at(x + 1, y + 1) != corner)
+                return true;
+        }
+    }
+    return false;
+}
+
+}
+
+TEST(WaylandSession, FullscreenCoversEveryOutputAtDevicePixelsAndEndsOnAKey)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ASSERT_TRUE(sway->command("create_output"));
+    ASSERT_TRUE(sway->command("output HEADLESS-2 mode 320x240 scale 2"));
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    TemporaryFolder empty;
+    moduleSettings().setObject(PropertyValue(empty.path().string()), SettingsKey::ImageDir);
+    {
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+        EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480) && coveredInBackground(*sway, "HEADLESS-2", 320, 240); }, 20s));
+        ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+        EXPECT_EQ(saver.wait(5000), 0);
+    }
+
+    // With pictures, the scale-2 output shows them at its own resolution.
+    moduleSettings().setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR "/resources/demo")), SettingsKey::ImageDir);
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+    std::optional<WaylandCompositor::Grab> shown;
+    // Pictures on the background, not the bare output the compositor shows before.
+    const auto showsPictures = [](const WaylandCompositor::Grab& grab) {
+        const std::size_t other = grab.countOther(kBackground);
+        return other > 2000 && other < grab.rgb.size() / 3 / 2;
+    };
+    EXPECT_TRUE(eventually([&] { return (shown = sway->grab("HEADLESS-2")) && showsPictures(*shown); }, 30s));
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(drawnAtDevicePixels(*shown));
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+}
+
+TEST(WaylandSession, AnOutputAddedGetsASurfaceAndTheCompositorDyingEndsTheRun)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    moduleSettings().setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR "/resources/demo")), SettingsKey::ImageDir);
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+    ASSERT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-1"); return grab && grab->at(0, 0) == kBackground; }, 20s));
+    ASSERT_TRUE(sway->command("create_output"));
+    ASSERT_TRUE(sway->command("output HEADLESS-2 mode 320x240 scale 2"));
+    EXPECT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-2"); return grab && grab->at(0, 0) == kBackground && grab->at(319, 239) == kBackground; }, 20s));
+    // Killed while the saver draws: no crash, and the run ends as when it is told to.
+    std::this_thread::sleep_for(500ms);
+    ::kill(sway->pid(), SIGKILL);
+    EXPECT_EQ(saver.wait(5000), 0);
+}
