@@ -105,3 +105,28 @@ TEST(WaylandSession, AnOutputAddedGetsASurfaceAndTheCompositorDyingEndsTheRun)
     ::kill(sway->pid(), SIGKILL);
     EXPECT_EQ(saver.wait(5000), 0);
 }
+
+TEST(WaylandSession, WithoutTheLayerShellAFullscreenToplevelDrawsAndEndsOnSigterm)
+{
+    std::string reason;
+    auto weston = WaylandCompositor::start(WaylandCompositor::Kind::Weston, reason);
+    if (!weston)
+        GTEST_SKIP() << reason;
+    ScopedPreferences preferences;
+    TemporaryFolder folder;
+    const auto log = folder.path() / "protocol.log";
+    // The conversation itself tells what was drawn: Weston's headless output cannot be grabbed.
+    auto environment = saverEnvironment(*weston, preferences);
+    environment.push_back("WAYLAND_DEBUG=1");
+    ProgramRun saver({ "/bin/sh", "-c", "exec \"$0\" --fullscreen 2>\"$1\"", SKYVANES_BINARY, log.string() }, environment);
+    // Frames keep going only while the compositor takes them: the surface is shown.
+    const auto framesShown = [&] {
+        const std::string conversation = fileContents(log);
+        std::size_t frames = 0;
+        for (std::size_t at = 0; (at = conversation.find(".attach(", at)) != std::string::npos; ++at)
+            ++frames;
+        return conversation.find("xdg_toplevel@") != std::string::npos && conversation.find(".set_fullscreen(wl_output@") != std::string::npos && frames >= 10;
+    };
+    EXPECT_TRUE(eventually(framesShown, 20s));
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+}

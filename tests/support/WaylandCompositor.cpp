@@ -58,7 +58,7 @@ std::unique_ptr<WaylandCompositor> WaylandCompositor::start(Kind kind, std::stri
     if (sway)
         words.insert(words.end(), { "sway", "-c", config.string() });
     else
-        words.insert(words.end(), { "weston", "--backend=headless-backend.so", "--use-pixman", "--shell=kiosk-shell.so", "--width=640", "--height=480", "--idle-time=0", "--socket=wayland-1" });
+        words.insert(words.end(), { "weston", "--backend=headless-backend.so", "--use-pixman", "--width=640", "--height=480", "--socket=wayland-1" });
     const std::vector<std::string> environment { "XDG_RUNTIME_DIR=" + folder.string(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
         "WLR_LIBINPUT_NO_DEVICES=1", "PATH=/usr/bin:/bin", "HOME=" + folder.string() };
     const std::string log = (folder / "compositor.log").string();

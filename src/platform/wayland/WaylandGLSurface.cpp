@@ -101,12 +101,20 @@ bool WaylandGLSurface::makeContext(const PixelFormat& format)
     eglChooseConfig(display, wanted, configs.data(), count, &count);
     // A buffer with alpha would let the desktop show through wherever a picture's
     // blending leaves it below 1; the saver covers the screen, so take an opaque one.
+    // Eight bits a channel: not every compositor takes the deeper formats offered first.
+    const auto channels = [display](EGLConfig candidate, EGLint attribute) {
+        EGLint value = 0;
+        eglGetConfigAttrib(display, candidate, attribute, &value);
+        return value;
+    };
     EGLConfig config = configs.front();
+    int best = -1;
     for (EGLConfig candidate : configs) {
-        EGLint alpha = 0;
-        if (eglGetConfigAttrib(display, candidate, EGL_ALPHA_SIZE, &alpha) && alpha == 0) {
+        const bool eightBits = channels(candidate, EGL_RED_SIZE) == 8 && channels(candidate, EGL_GREEN_SIZE) == 8 && channels(candidate, EGL_BLUE_SIZE) == 8;
+        const int score = (eightBits ? 2 : 0) + (channels(candidate, EGL_ALPHA_SIZE) == 0 ? 1 : 0);
+        if (score > best) {
+            best = score;
             config = candidate;
-            break;
         }
     }
     mContext = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
