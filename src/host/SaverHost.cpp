@@ -115,6 +115,12 @@ int SaverHost::run(const CommandLine& line, const char* programName, std::shared
         if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Fullscreen, programName, decoder))
             return *status;
     }
+    if (line.mode == CommandLine::Mode::Background) {
+        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Background, programName, decoder))
+            return *status;
+        std::fprintf(stderr, "skyvanes: --background needs a Wayland compositor with the layer shell (WAYLAND_SOCKET or WAYLAND_DISPLAY)\n");
+        return 1;
+    }
     if (!DisplayCheck::displayReachable())
         return 1;
     int argc = 1;

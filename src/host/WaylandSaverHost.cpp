@@ -166,7 +166,8 @@ private:
 std::optional<int> WaylandSaverHost::run(const CommandLine& line, Role role, const char* programName, std::shared_ptr<const ImageDecoder> decoder)
 {
     auto connection = WaylandConnection::connect(role == Role::Fullscreen);
-    if (!connection)
+    // A background is a layer or nothing: a toplevel would stand in front of windows.
+    if (!connection || (role == Role::Background && !connection->layerShell()))
         return std::nullopt;
     // Qt only keeps time and draws the frame rate's text here; the compositor is ours.
     int argc = 3;

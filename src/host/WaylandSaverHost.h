@@ -20,7 +20,7 @@ public:
     };
 
     // Nothing when no Wayland compositor answers (WAYLAND_SOCKET or WAYLAND_DISPLAY),
-    // so the caller may try X; else the exit status: 0 after SIGTERM, SIGINT, input in
+    // so the caller may try X, or for a background when it has no layer shell; else the exit status: 0 after SIGTERM, SIGINT, input in
     // full screen, a surface closed by the compositor or the connection lost; 1 when no
     // surface can be made. The renderers read their pictures with decoder.
     static std::optional<int> run(const CommandLine& line, Role role, const char* programName, std::shared_ptr<const ImageDecoder> decoder);

@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -129,4 +133,37 @@ TEST(WaylandSession, WithoutTheLayerShellAFullscreenToplevelDrawsAndEndsOnSigter
     };
     EXPECT_TRUE(eventually(framesShown, 20s));
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+}
+
+TEST(WaylandSession, BackgroundOnAHandedOverConnectionTakesNoInputAndEndsWithIt)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ScopedPreferences preferences;
+    // As a lock screen does: connect to the compositor, hand the connection over.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const std::string path = sway->socketPath().string();
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    auto environment = saverEnvironment(*sway, preferences);
+    std::erase_if(environment, [](const std::string& assignment) { return assignment.starts_with("WAYLAND_DISPLAY="); });
+    environment.insert(environment.end(), { "WAYLAND_DISPLAY=", "WAYLAND_SOCKET=" + std::to_string(fd) });
+    ProgramRun saver({ SKYVANES_BINARY, "--background", "-BackColor", "#203040" }, environment);
+    ::close(fd);
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+    // Deaf to keys, and behind an ordinary window.
+    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    EXPECT_FALSE(saver.wait(500));
+    {
+        ProgramRun window({ "/usr/bin/weston-flower" }, saverEnvironment(*sway, preferences));
+        EXPECT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-1"); return grab && grab->countOther(kBackground) > 10000; }, 10s));
+    }
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 5s));
+    EXPECT_TRUE(saver.running());
+    ::kill(sway->pid(), SIGKILL);
+    EXPECT_EQ(saver.wait(5000), 0);
 }
