@@ -167,3 +167,23 @@ TEST(WaylandSession, BackgroundOnAHandedOverConnectionTakesNoInputAndEndsWithIt)
     ::kill(sway->pid(), SIGKILL);
     EXPECT_EQ(saver.wait(5000), 0);
 }
+
+TEST(WaylandSession, SwayidleStartsItOnIdleAndAKeyEndsIt)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    if (sway->run("command -v swayidle") != 0)
+        GTEST_SKIP() << "swayidle is not installed (scripts/install-deps brings it)";
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    TemporaryFolder folder;
+    const auto ended = folder.path() / "ended";
+    // The README's line, with a short timeout and a mark left when the saver is gone.
+    const std::string saver = std::string("'") + SKYVANES_BINARY + "' --fullscreen; echo $? > '" + ended.string() + "'";
+    ProgramRun idle({ "/usr/bin/swayidle", "-w", "timeout", "1", saver }, saverEnvironment(*sway, preferences));
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    EXPECT_TRUE(eventually([&] { return fileContents(ended) == "0\n"; }, 5s));
+    EXPECT_TRUE(idle.running());
+}
