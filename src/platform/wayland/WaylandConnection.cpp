@@ -150,6 +150,8 @@ WaylandConnection::~WaylandConnection()
 {
     if (mEglDisplay)
         eglTerminate(mEglDisplay);
+    for (const auto& output : mOutputs)
+        releaseOutput(output->output);
     mOutputs.clear();
     for (const auto& sync : mSyncs)
         wl_callback_destroy(sync->callback);
@@ -224,10 +226,15 @@ void WaylandConnection::onGlobalRemove(void* data, wl_registry*, std::uint32_t n
     connection.mOutputs.erase(found);
     if (gone->described && connection.mListener.outputRemoved)
         connection.mListener.outputRemoved(*gone);
-    if (wl_output_get_version(gone->output) >= 3)
-        wl_output_release(gone->output);
+    releaseOutput(gone->output);
+}
+
+void WaylandConnection::releaseOutput(wl_output* output)
+{
+    if (wl_output_get_version(output) >= 3)
+        wl_output_release(output);
     else
-        wl_output_destroy(gone->output);
+        wl_output_destroy(output);
 }
 
 void WaylandConnection::onSeatCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities)

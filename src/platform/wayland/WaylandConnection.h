@@ -85,6 +85,7 @@ private:
     static void onOutputDone(void* data, wl_output* output);
     static void onSeatCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
     void bindOutput(std::uint32_t name, std::uint32_t version);
+    static void releaseOutput(wl_output* output);
     void pointerMoved(double x, double y);
     void endingInput();
 
