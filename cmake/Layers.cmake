@@ -4,6 +4,7 @@
 set(SKYVANES_LAYERS
   "platform:"
   "platform/qt:platform"
+  "platform/wayland:platform"
   "settings:platform"
   "query:platform"
   "sources:platform settings query"
@@ -11,4 +12,4 @@ set(SKYVANES_LAYERS
   "sprites:platform textures"
   "render:platform settings query sources textures sprites"
   "saver:platform settings sources render"
-  "host:platform platform/qt settings query sources textures sprites render saver")
+  "host:platform platform/qt platform/wayland settings query sources textures sprites render saver")

@@ -139,6 +139,7 @@ std::optional<std::string> applyNull(CommandLine& line, const std::string&)
 constexpr Option kOptions[] = {
     { "-window", Mode::Window, false, nullptr, nothing },
     { "-fullscreen", Mode::Fullscreen, false, nullptr, nothing },
+    { "-background", Mode::Background, false, nullptr, nothing },
     { "-root", Mode::Root, false, nullptr, nothing },
     { "-window-id", Mode::WindowId, true, "--window-id needs a window id", applyWindowId },
     { "-snapshot", Mode::Snapshot, true, "--snapshot needs a file name", applySnapshot },
@@ -274,7 +275,7 @@ private:
     {
         auto combined = combinedMode(mModeGiven ? std::optional(mLine.mode) : std::nullopt, mode);
         if (!combined)
-            return "only one of --window, --fullscreen, --root, --window-id, --snapshot, --list and --list-albums may be given";
+            return "only one of --window, --fullscreen, --background, --root, --window-id, --snapshot, --list and --list-albums may be given";
         mLine.mode = *combined;
         mModeGiven = true;
         return std::nullopt;
@@ -306,7 +307,11 @@ std::string CommandLine::usage()
            "\n"
            "Where to draw (one of):\n"
            "  --window              in a window of its own (the default)\n"
-           "  --fullscreen          full screen, on every screen\n"
+           "  --fullscreen          full screen, on every screen: on every output of the Wayland\n"
+           "                        compositor named by WAYLAND_DISPLAY or WAYLAND_SOCKET when one\n"
+           "                        answers, else on every screen of the X display\n"
+           "  --background          Wayland only: behind everything on every output, taking no\n"
+           "                        input, until the compositor lets go (a lock screen's background)\n"
            "  --root                on $XSCREENSAVER_WINDOW, else the root window (xscreensaver, xsecurelock)\n"
            "  --window-id ID        inside the X window ID (hex 0x... or decimal), following its size\n"
            "  --snapshot FILE.png   draw offscreen and write the last frame to FILE.png, then exit\n"

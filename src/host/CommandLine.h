@@ -12,6 +12,8 @@ struct CommandLine {
     enum class Mode {
         Window,
         Fullscreen,
+        // Wayland only: every output's background layer, no input (a lock screen's background).
+        Background,
         Root,
         WindowId,
         Snapshot,

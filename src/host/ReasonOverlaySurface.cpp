@@ -2,6 +2,8 @@
 #include "host/ReasonOverlaySurface.h"
 
 #include "host/OverlayImage.h"
+#include "render/LumivelGL.h"
+#include "sources/ImagePathList.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -67,4 +69,16 @@ void ReasonOverlaySurface::drawLine(const std::string& line)
     if (mImage.isNull() || line != mImageLine || width != mImageWidth || height != mImageHeight)
         render(line, width, height);
     OverlayImage::draw(mImage, (width - mImage.width()) / 2, (height - mImage.height()) / 2);
+}
+
+std::optional<std::string> ReasonOverlaySurface::nothingShowsLine(const LumivelGL& renderer, bool namesFolders, const std::string& noneReadableLine)
+{
+    // A saved search still gathering may yet give pictures: it says nothing.
+    if (!renderer.imagePaths() || renderer.pathCount() > 0 || renderer.liveSpriteCount() > 0 || renderer.liveImageQuery())
+        return std::nullopt;
+    // The list was empty from the start when its load gave a reason; else the renderer
+    // dropped every picture as unreadable.
+    if (auto why = ImagePathList::lastWhyEmpty())
+        return namesFolders ? *why : "No pictures to show: skyvanes --list says why.";
+    return noneReadableLine;
 }

@@ -4,6 +4,8 @@
 #include "platform/Color.h"
 #include "platform/GLView.h"
 
+class LumivelGL;
+
 #include <QImage>
 #include <functional>
 #include <optional>
@@ -24,6 +26,14 @@ public:
     bool makeCurrent() override { return mInner.makeCurrent(); }
     void swapBuffers() override;
     double devicePixelRatio() const override { return mInner.devicePixelRatio(); }
+
+    // The line for a renderer that shows nothing: the list's reason, or
+    // noneReadableLine when every picture failed to load; with namesFolders false
+    // (full screen, where the screen may be locked) no path, only where to look.
+    // Nothing while a picture shows or a saved search is still gathering.
+    static std::optional<std::string> nothingShowsLine(const LumivelGL& renderer, bool namesFolders, const std::string& noneReadableLine);
+    // The line for a renderer whose every picture failed, full screen.
+    static constexpr const char* kNoneReadableFullScreen = "None of the pictures could be read: skyvanes --list shows which were found.";
 
     // The text's height in device pixels for a view of the given height: a fixed share
     // of it, never below a legible minimum.

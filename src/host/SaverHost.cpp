@@ -3,6 +3,7 @@
 
 #include "host/DisplayCheck.h"
 #include "host/SaverScreen.h"
+#include "host/WaylandSaverHost.h"
 #include "platform/Log.h"
 #include "render/PictureReadAhead.h"
 #include "sources/ImagePathList.h"
@@ -153,6 +154,18 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
 
 int SaverHost::run(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder)
 {
+    // Full screen in a Wayland session belongs to the compositor's own outputs; X only
+    // when no compositor answers.
+    if (line.mode == CommandLine::Mode::Fullscreen) {
+        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Fullscreen, programName, decoder))
+            return *status;
+    }
+    if (line.mode == CommandLine::Mode::Background) {
+        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Background, programName, decoder))
+            return *status;
+        std::fprintf(stderr, "skyvanes: --background needs a Wayland compositor with the layer shell (WAYLAND_SOCKET or WAYLAND_DISPLAY)\n");
+        return 1;
+    }
     if (!DisplayCheck::displayReachable())
         return 1;
     int argc = 1;

@@ -142,15 +142,7 @@ void SaverScreen::followForeignWindow(std::uint64_t id)
 
 std::optional<std::string> SaverScreen::nothingShowsLine() const
 {
-    const LumivelGL& renderer = *mView->renderer();
-    // A saved search still gathering may yet give pictures: it says nothing.
-    if (!renderer.imagePaths() || renderer.pathCount() > 0 || renderer.liveSpriteCount() > 0 || renderer.liveImageQuery())
-        return std::nullopt;
-    // The list was empty from the start when its load gave a reason; else the renderer
-    // dropped every picture as unreadable.
-    if (auto why = ImagePathList::lastWhyEmpty())
-        return mNamesFolders ? *why : "No pictures to show: skyvanes --list says why.";
-    return mNoneReadableLine;
+    return ReasonOverlaySurface::nothingShowsLine(*mView->renderer(), mNamesFolders, mNoneReadableLine);
 }
 
 void SaverScreen::start(std::function<void()> listRead)
@@ -161,7 +153,7 @@ void SaverScreen::start(std::function<void()> listRead)
         if (const auto choice = ImagePathList::folderInForce())
             folder = " in " + choice->folder;
     }
-    mNoneReadableLine = mNamesFolders ? "None of the pictures" + folder + " could be read." : "None of the pictures could be read: skyvanes --list shows which were found.";
+    mNoneReadableLine = mNamesFolders ? "None of the pictures" + folder + " could be read." : ReasonOverlaySurface::kNoneReadableFullScreen;
     mListRead = std::move(listRead);
     double interval = mView->animationTimeInterval();
     if (!(interval > 0.0) || !std::isfinite(interval))

@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The saver full screen in a Wayland session, under a private headless compositor.
+#include "TestSupport.h"
+#include "WaylandCompositor.h"
+#include "XServer.h"
+#include "host/ReasonOverlaySurface.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint32_t kBackground = 0x203040;
+
+std::unique_ptr<WaylandCompositor> startSway()
+{
+    std::string reason;
+    auto sway = WaylandCompositor::start(WaylandCompositor::Kind::Sway, reason);
+    if (!sway)
+        std::cerr << "skipped: " << reason << '\n';
+    return sway;
+}
+
+std::vector<std::string> saverEnvironment(const WaylandCompositor& compositor, const ScopedPreferences& preferences)
+{
+    auto environment = compositor.clientEnvironment();
+    environment.insert(environment.end(), { "XDG_CONFIG_HOME=" + preferences.folder().parent_path().string(), "DISPLAY=" });
+    return environment;
+}
+
+// Covered edge to edge, at that many device pixels, in nothing but the background.
+// Covered edge to edge in the background colour, at width x height device pixels,
+// but for the line across the middle that says why nothing shows, which must be there.
+bool coveredInBackground(const WaylandCompositor& compositor, const std::string& output, int width, int height)
+{
+    const auto grab = compositor.grab(output);
+    if (!grab || grab->width != width || grab->height != height)
+        return false;
+    const int line = ReasonOverlaySurface::textHeight(height);
+    std::size_t inLine = 0;
+    for (int y = 0; y < height; ++y) {
+        const bool middle = std::abs(2 * y - height) <= 2 * line;
+        for (int x = 0; x < width; ++x) {
+            if (grab->at(x, y) == kBackground)
+                continue;
+            if (!middle)
+                return false;
+            ++inLine;
+        }
+    }
+    return inLine > 0;
+}
+
+// Drawn at device pixels: a buffer at logical size, enlarged by the compositor, would
+// give every aligned 2x2 block a single colour.
+bool drawnAtDevicePixels(const WaylandCompositor::Grab& grab)
+{
+    for (int y = 0; y + 1 < grab.height; y += 2) {
+        for (int x = 0; x + 1 < grab.width; x += 2) {
+            const std::uint32_t corner = grab.at(x, y);
+            if (grab.at(x + 1, y) != corner || grab.at(x, y + 1) != corner || grab.at(x + 1, y + 1) != corner)
+                return true;
+        }
+    }
+    return false;
+}
+
+}
+
+TEST(WaylandSession, FullscreenCoversEveryOutputAtDevicePixelsAndEndsOnAKey)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ASSERT_TRUE(sway->command("create_output"));
+    ASSERT_TRUE(sway->command("output HEADLESS-2 mode 320x240 scale 2"));
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    TemporaryFolder empty;
+    moduleSettings().setObject(PropertyValue(empty.path().string()), SettingsKey::ImageDir);
+    {
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+        EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480) && coveredInBackground(*sway, "HEADLESS-2", 320, 240); }, 20s));
+        ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+        EXPECT_EQ(saver.wait(5000), 0);
+    }
+
+    // With pictures, the scale-2 output shows them at its own resolution.
+    moduleSettings().setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR "/resources/demo")), SettingsKey::ImageDir);
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+    std::optional<WaylandCompositor::Grab> shown;
+    // Pictures on the background, not the bare output the compositor shows before.
+    const auto showsPictures = [](const WaylandCompositor::Grab& grab) {
+        const std::size_t other = grab.countOther(kBackground);
+        return other > 2000 && other < grab.rgb.size() / 3 / 2;
+    };
+    EXPECT_TRUE(eventually([&] { return (shown = sway->grab("HEADLESS-2")) && showsPictures(*shown); }, 30s));
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(drawnAtDevicePixels(*shown));
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+}
+
+TEST(WaylandSession, AnOutputAddedGetsASurfaceAndTheCompositorDyingEndsTheRun)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    moduleSettings().setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR "/resources/demo")), SettingsKey::ImageDir);
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+    ASSERT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-1"); return grab && grab->at(0, 0) == kBackground; }, 20s));
+    ASSERT_TRUE(sway->command("create_output"));
+    ASSERT_TRUE(sway->command("output HEADLESS-2 mode 320x240 scale 2"));
+    EXPECT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-2"); return grab && grab->at(0, 0) == kBackground && grab->at(319, 239) == kBackground; }, 20s));
+    // Killed while the saver draws: no crash, and the run ends as when it is told to.
+    std::this_thread::sleep_for(500ms);
+    ::kill(sway->pid(), SIGKILL);
+    EXPECT_EQ(saver.wait(5000), 0);
+}
+
+TEST(WaylandSession, WithoutTheLayerShellAFullscreenToplevelDrawsAndEndsOnSigterm)
+{
+    std::string reason;
+    auto weston = WaylandCompositor::start(WaylandCompositor::Kind::Weston, reason);
+    if (!weston)
+        GTEST_SKIP() << reason;
+    ScopedPreferences preferences;
+    TemporaryFolder folder;
+    const auto log = folder.path() / "protocol.log";
+    // The conversation itself tells what was drawn: Weston's headless output cannot be grabbed.
+    auto environment = saverEnvironment(*weston, preferences);
+    environment.push_back("WAYLAND_DEBUG=1");
+    ProgramRun saver({ "/bin/sh", "-c", "exec \"$0\" --fullscreen 2>\"$1\"", SKYVANES_BINARY, log.string() }, environment);
+    // Frames keep going only while the compositor takes them: the surface is shown.
+    const auto framesShown = [&] {
+        const std::string conversation = fileContents(log);
+        std::size_t frames = 0;
+        for (std::size_t at = 0; (at = conversation.find(".attach(", at)) != std::string::npos; ++at)
+            ++frames;
+        return conversation.find("xdg_toplevel@") != std::string::npos && conversation.find(".set_fullscreen(wl_output@") != std::string::npos && frames >= 10;
+    };
+    EXPECT_TRUE(eventually(framesShown, 20s));
+    EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
+}
+
+TEST(WaylandSession, BackgroundOnAHandedOverConnectionTakesNoInputAndEndsWithIt)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ScopedPreferences preferences;
+    // As a lock screen does: connect to the compositor, hand the connection over.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const std::string path = sway->socketPath().string();
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    auto environment = saverEnvironment(*sway, preferences);
+    std::erase_if(environment, [](const std::string& assignment) { return assignment.starts_with("WAYLAND_DISPLAY="); });
+    environment.insert(environment.end(), { "WAYLAND_DISPLAY=", "WAYLAND_SOCKET=" + std::to_string(fd) });
+    ProgramRun saver({ SKYVANES_BINARY, "--background", "-BackColor", "#203040" }, environment);
+    ::close(fd);
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+    // Deaf to keys, and behind an ordinary window.
+    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    EXPECT_FALSE(saver.wait(500));
+    {
+        ProgramRun window({ "/usr/bin/weston-flower" }, saverEnvironment(*sway, preferences));
+        EXPECT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-1"); return grab && grab->countOther(kBackground) > 10000; }, 10s));
+    }
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 5s));
+    EXPECT_TRUE(saver.running());
+    ::kill(sway->pid(), SIGKILL);
+    EXPECT_EQ(saver.wait(5000), 0);
+}
+
+TEST(WaylandSession, SwayidleStartsItOnIdleAndAKeyEndsIt)
+{
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    if (sway->run("command -v swayidle") != 0)
+        GTEST_SKIP() << "swayidle is not installed (scripts/install-deps brings it)";
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    TemporaryFolder folder;
+    const auto ended = folder.path() / "ended";
+    // The README's line, with a short timeout and a mark left when the saver is gone.
+    const std::string saver = std::string("'") + SKYVANES_BINARY + "' --fullscreen; echo $? > '" + ended.string() + "'";
+    ProgramRun idle({ "/usr/bin/swayidle", "-w", "timeout", "1", saver }, saverEnvironment(*sway, preferences));
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    EXPECT_TRUE(eventually([&] { return fileContents(ended) == "0\n"; }, 5s));
+    EXPECT_TRUE(idle.running());
+}
