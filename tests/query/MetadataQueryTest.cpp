@@ -28,6 +28,16 @@ Paths results(const MetadataQuery& query)
     return paths;
 }
 
+// A query for expression over scope, its first gathering done.
+std::unique_ptr<MetadataQuery> gathered(const std::string& expression, const std::string& scope)
+{
+    auto query = MetadataQuery::create(expression);
+    query->setSearchScope({ scope });
+    query->execute();
+    query->waitUntilGathered();
+    return query;
+}
+
 // Runs check in a child process whose root folder is folder (in a user namespace of
 // its own when not run as root): 0 when check held, 1 when not, 2 when no such
 // child could be made.
@@ -48,14 +58,7 @@ int withRootAt(const std::filesystem::path& folder, const std::function<bool()>&
 
 class MetadataQueryTest : public ::testing::Test {
 protected:
-    std::unique_ptr<MetadataQuery> pictures()
-    {
-        auto query = MetadataQuery::create(R"(kMDItemContentTypeTree == "public.image")");
-        query->setSearchScope({ mFolder.path().string() });
-        query->execute();
-        query->waitUntilGathered();
-        return query;
-    }
+    std::unique_ptr<MetadataQuery> pictures() { return gathered(R"(kMDItemContentTypeTree == "public.image")", mFolder.path().string()); }
 
     std::string at(const std::string& name) const { return (mFolder.path() / name).string(); }
 
@@ -147,10 +150,7 @@ TEST_F(MetadataQueryTest, OneChangeCostsTheSameWithManyResultsAsWithFew)
         const std::string folder = "n" + std::to_string(count) + "/";
         for (std::size_t i = 0; i < count; ++i)
             mFolder.write(folder + std::to_string(i) + ".jpg", "");
-        auto query = MetadataQuery::create(R"(kMDItemFSName == "*.jpg")");
-        query->setSearchScope({ at(folder) });
-        query->execute();
-        query->waitUntilGathered();
+        auto query = gathered(R"(kMDItemFSName == "*.jpg")", at(folder));
         ASSERT_EQ(query->resultCount(), count);
         const std::size_t before = query->resultListOperations();
         std::filesystem::remove(*query->resultPathAtIndex(0));
@@ -164,10 +164,7 @@ TEST_F(MetadataQueryTest, OneChangeCostsTheSameWithManyResultsAsWithFew)
 TEST_F(MetadataQueryTest, AScopeFolderRemovedAndMadeAgainIsSearchedAgain)
 {
     mFolder.write("scope/a.jpg", "x");
-    auto query = MetadataQuery::create(R"(kMDItemFSName == "*.jpg")");
-    query->setSearchScope({ at("scope") });
-    query->execute();
-    query->waitUntilGathered();
+    auto query = gathered(R"(kMDItemFSName == "*.jpg")", at("scope"));
     std::filesystem::remove_all(at("scope"));
     EXPECT_TRUE(settlesTo(*query, {}));
     mFolder.write("scope/deep/b.jpg", "x");
@@ -183,10 +180,7 @@ TEST_F(MetadataQueryTest, AFileRightUnderTheRootFolderLeavesTheResultsWhenRemove
 {
     mFolder.write("a.jpg", "x");
     const int status = withRootAt(mFolder.path(), [] {
-        auto query = MetadataQuery::create(R"(kMDItemFSName == "*.jpg")");
-        query->setSearchScope({ "/" });
-        query->execute();
-        query->waitUntilGathered();
+        auto query = gathered(R"(kMDItemFSName == "*.jpg")", "/");
         if (results(*query) != Paths { "/a.jpg" })
             return false;
         std::filesystem::remove("/a.jpg");
@@ -208,11 +202,8 @@ TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheir
     folder.write("b.dat", "x");
     folder.write("notes.txt", "x");
     folder.write("empty.png", "");
-    auto query = MetadataQuery::create(
-        R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && (kMDItemPixelWidth > 1 || kMDItemFSName == "*.dat"))");
-    query->setSearchScope({ folder.path().string() });
-    query->execute();
-    query->waitUntilGathered();
+    auto query = gathered(R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && (kMDItemPixelWidth > 1 || kMDItemFSName == "*.dat"))",
+        folder.path().string());
     MimeDatabase::setShared(nullptr);
     FileAttributes::setPictureDecoder(nullptr);
     EXPECT_EQ(results(*query), (Paths { folder.path().string() + "/a.dat", folder.path().string() + "/ph\xf6to" }))

@@ -22,7 +22,6 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
 
 namespace {
@@ -31,16 +30,6 @@ std::string stored(const char* key)
 {
     const auto value = moduleSettings().objectForKey(key);
     return value && value->string() ? *value->string() : "";
-}
-
-// One photo library album file; the albums are given unsorted.
-std::string libraryWithAlbums(const std::vector<std::string>& names)
-{
-    std::string albums;
-    for (const auto& name : names)
-        albums += "<dict><key>AlbumName</key><string>" + name + "</string><key>KeyList</key><array/></dict>";
-    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>List of Albums</key><array>" + albums
-        + "</array><key>Master Image List</key><dict/></dict></plist>";
 }
 
 class ConfigureSheetTest : public ::testing::Test {
@@ -72,13 +61,11 @@ protected:
         sServices->setSheetEndedHandler([this](Window&) { ++mSheetsEnded; });
     }
 
+    // A photo library of the albums, given unsorted.
     void installLibrary(const std::vector<std::string>& albums)
     {
-        mLibrary.write("AlbumData.xml", libraryWithAlbums(albums));
-        std::filesystem::create_directories(mPreferences.folder());
-        std::ofstream(mPreferences.folder() / "com.apple.iPhoto.plist")
-            << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>RootDirectory</key><string>"
-            << mLibrary.path().string() << "</string></dict></plist>";
+        mLibrary.write("AlbumData.xml", albumDataWithAlbums(albums));
+        writePhotoLibraryPreferences(mPreferences.folder(), mLibrary.path().string());
     }
 
     // Opens the sheet of a new view; the form's top-level widget.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/PropertyList.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,6 @@ std::optional<PropertyValue> parseText(const std::string& bytes)
     return PropertyList::parse(std::span<const char>(bytes.data(), bytes.size()));
 }
 
-void appendBigEndian(std::string& out, std::uint64_t value, int size)
-{
-    for (int i = size - 1; i >= 0; --i)
-        out += static_cast<char>(value >> (8 * i));
-}
-
 // A binary list of count arrays in which array i holds the references children(i)
 // and the last is empty; references and offsets take 4 bytes.
 std::string binaryList(std::uint64_t count, const std::function<std::vector<std::uint64_t>(std::uint64_t)>& children)
@@ -33,16 +28,12 @@ std::string binaryList(std::uint64_t count, const std::function<std::vector<std:
         const auto refs = i + 1 < count ? children(i) : std::vector<std::uint64_t> {};
         bytes += static_cast<char>(0xA0 | refs.size());
         for (const auto ref : refs)
-            appendBigEndian(bytes, ref, 4);
+            bytes += bigEndian(ref, 4);
     }
     const std::uint64_t table = bytes.size();
     for (const auto offset : offsets)
-        appendBigEndian(bytes, offset, 4);
-    bytes += std::string(6, '\0') + "\4\4";
-    appendBigEndian(bytes, count, 8);
-    appendBigEndian(bytes, 0, 8);
-    appendBigEndian(bytes, table, 8);
-    return bytes;
+        bytes += bigEndian(offset, 4);
+    return bytes + std::string(6, '\0') + "\4\4" + bigEndian(count, 8) + bigEndian(0, 8) + bigEndian(table, 8);
 }
 
 std::string repeated(const std::string& text, int times)
@@ -78,11 +69,7 @@ TEST(PropertyList, ANulCharacterIsRefusedRatherThanAbortingTheProgram)
     // A dictionary of one entry whose UTF-16 key is "e" with an accent then code unit u.
     const auto withKey = [](char u) {
         std::string bytes = std::string("bplist00\xD1\x01\x02\x62") + std::string(1, '\0') + "\xE9" + std::string(1, '\0') + u + "\x10\x01";
-        bytes += std::string("\x08\x0B\x10") + std::string(6, '\0') + "\1\1";
-        appendBigEndian(bytes, 3, 8);
-        appendBigEndian(bytes, 0, 8);
-        appendBigEndian(bytes, 18, 8);
-        return bytes;
+        return bytes + std::string("\x08\x0B\x10") + std::string(6, '\0') + "\1\1" + bigEndian(3, 8) + bigEndian(0, 8) + bigEndian(18, 8);
     };
     const auto fine = parseText(withKey('a'));
     ASSERT_TRUE(fine && fine->find("\xC3\xA9"

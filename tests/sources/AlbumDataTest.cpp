@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sources/AlbumData.h"
+#include "PhotoLibraryFixtures.h"
 #include "TestSupport.h"
 #include "saver/SkyvanesView.h"
 #include "settings/PropertyList.h"
@@ -12,7 +13,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <fstream>
 
 namespace {
 
@@ -62,20 +62,6 @@ protected:
         mLibrary.write("AlbumData.xml", kLibraryFile);
     }
 
-    // The photo library's preferences in the settings folder, or in a home carried over.
-    void pointAtLibrary(const std::string& root, const std::filesystem::path& folder, const char* prefix = "")
-    {
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder / "com.apple.iPhoto.plist") << prefix << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(root) } }));
-    }
-    void pointAtLibrary(const std::string& root, const char* prefix = "") { pointAtLibrary(root, mPreferences.folder(), prefix); }
-
-    Strings albumPaths(const std::string& album)
-    {
-        moduleSettings().setObject(PropertyValue(album), SettingsKey::Album);
-        return ImagePathList::loadImagePaths({});
-    }
-
     std::optional<PropertyValue> parsed(const std::string& document)
     {
         return AlbumData::albumDataAtPath(mLibrary.write("Other.xml", document).string());
@@ -91,7 +77,7 @@ protected:
 
 TEST_F(AlbumDataTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResolved)
 {
-    pointAtLibrary(mLibrary.path().string() + "/");
+    writePhotoLibraryPreferences(mPreferences.folder(), mLibrary.path().string() + "/");
     EXPECT_EQ(albumPaths("Library"), (Strings { kCafe, kAnnes, kAB }));
     EXPECT_EQ(albumPaths("Zoo"), (Strings { kAB, kCafe }));
 
@@ -116,12 +102,12 @@ TEST_F(AlbumDataTest, ListsTheFirstAlbumOfAnExactNameInKeyOrderWithEntitiesResol
 
 TEST_F(AlbumDataTest, FindsTheLibraryOnlyThroughItsPreferencesUsedAsStored)
 {
-    pointAtLibrary(mLibrary.path().string(), mHome.path() / "Library/Preferences");
+    writePhotoLibraryPreferences(mHome.path() / "Library/Preferences", mLibrary.path().string());
     EXPECT_EQ(albumPaths("Zoo"), (Strings { kAB, kCafe })) << "preferences in a home carried over";
 
     // Some editors begin both files with a byte-order mark.
     mLibrary.write("AlbumData.xml", "\xEF\xBB\xBF" + std::string(kLibraryFile));
-    pointAtLibrary(mLibrary.path().string(), "\xEF\xBB\xBF");
+    writePhotoLibraryPreferences(mPreferences.folder(), mLibrary.path().string(), "\xEF\xBB\xBF");
     EXPECT_EQ(albumPaths("Zoo"), (Strings { kAB, kCafe })) << "a byte-order mark";
 }
 

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PhotoLibraryFixtures.h"
 #include "TestSupport.h"
+#include "settings/PropertyList.h"
+#include "sources/ImagePathList.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <fstream>
 
 LibraryWriter::LibraryWriter(const std::filesystem::path& path)
 {
@@ -30,6 +33,9 @@ std::string librarySchema(const char* name)
     return fileContents(std::filesystem::path(SKYVANES_SOURCE_DIR) / "tests/sources/data" / name);
 }
 
+namespace {
+
+// Seconds since the epoch of a local date and time, as Shotwell stores exposure times.
 std::int64_t localTime(int year, int month, int day, int hour)
 {
     std::tm parts {};
@@ -39,6 +45,8 @@ std::int64_t localTime(int year, int month, int day, int hour)
     parts.tm_hour = hour;
     parts.tm_isdst = -1;
     return static_cast<std::int64_t>(std::mktime(&parts));
+}
+
 }
 
 void writeDigikamLibrary(const std::filesystem::path& path, const std::string& pictures)
@@ -76,4 +84,25 @@ void writeShotwellLibrary(const std::filesystem::path& path)
                       "INSERT INTO TagTable (id, name, photo_id_list) VALUES (1, '/Family', 'thumb0000000000000003,'),"
                       " (2, '/Family/Anna', 'thumb0000000000000009,video-0000000000000001,thumb0000000000000001,thumb0000000000000004,'),"
                       " (3, 'Beach', '8,7,')");
+}
+
+std::string albumDataWithAlbums(const std::vector<std::string>& names)
+{
+    std::string albums;
+    for (const auto& name : names)
+        albums += "<dict><key>AlbumName</key><string>" + name + "</string><key>KeyList</key><array/></dict>";
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>List of Albums</key><array>" + albums
+        + "</array><key>Master Image List</key><dict/></dict></plist>";
+}
+
+void writePhotoLibraryPreferences(const std::filesystem::path& folder, const std::string& root, const std::string& prefix)
+{
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "com.apple.iPhoto.plist") << prefix << PropertyList::toXML(PropertyValue(PropertyDictionary { { "RootDirectory", PropertyValue(root) } }));
+}
+
+std::vector<std::string> albumPaths(const std::string& album)
+{
+    moduleSettings().setObject(PropertyValue(album), SettingsKey::Album);
+    return ImagePathList::loadImagePaths({});
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A connection of the photo program's own, which writes (a failing statement fails the test).
 class LibraryWriter {
@@ -24,9 +25,6 @@ private:
 // The schema script tests/sources/data/<name>: digiKam's or Shotwell's own.
 std::string librarySchema(const char* name);
 
-// Seconds since the epoch of a local date and time, as Shotwell stores exposure times.
-std::int64_t localTime(int year, int month, int day, int hour);
-
 // A digiKam library at path: collections "Pictures" (the folder pictures, by path) and
 // "Archive" (on the volume AB12-CD34, not mounted), albums "/", "/Holidays",
 // "/Holidays/Sommer in Köln" and "/Old", tags Family and Family/Anna beside internal
@@ -37,3 +35,13 @@ void writeDigikamLibrary(const std::filesystem::path& path, const std::string& p
 // and 2023-07-10, tags "/Family", "/Family/Anna" (current list form, with a video) and
 // "Beach" (older form), and trashed, hidden and rejected photos.
 void writeShotwellLibrary(const std::filesystem::path& path);
+
+// A photo library album file of the named albums, each empty, in the order given.
+std::string albumDataWithAlbums(const std::vector<std::string>& names);
+
+// The photo library's preferences in folder, naming root as the library's folder; prefix
+// comes before the property list.
+void writePhotoLibraryPreferences(const std::filesystem::path& folder, const std::string& root, const std::string& prefix = "");
+
+// The pictures the album source lists for album, stored as the chosen one.
+std::vector<std::string> albumPaths(const std::string& album);

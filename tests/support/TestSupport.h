@@ -5,6 +5,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -61,6 +62,15 @@ DefaultsOutcome runDefaults(const std::vector<std::string>& arguments);
 
 // Polls condition every few milliseconds until it holds or the time is up; whether it held.
 bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds within = std::chrono::seconds(10));
+
+// value as its bytes most significant first, the last bytes of it.
+inline std::string bigEndian(std::uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i));
+    return out;
+}
 
 // The whole content of a file; empty when it cannot be read.
 std::string fileContents(const std::filesystem::path& path);

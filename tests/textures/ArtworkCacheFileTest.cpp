@@ -5,10 +5,7 @@
 
 namespace {
 
-std::string word(std::uint32_t value)
-{
-    return { static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8), static_cast<char>(value) };
-}
+std::string word(std::uint32_t value) { return bigEndian(value, 4); }
 
 // Header of length H, an item record whose data offset is D, the picture at H + D.
 std::string cacheFile(std::uint32_t headerLength, std::uint32_t dataOffset, const std::string& picture)

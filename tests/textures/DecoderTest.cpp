@@ -150,14 +150,6 @@ TEST(PictureDecoder, AWalkedNameIsOpenedByItsBytesAndAPipeIsRefusedAtOnce)
     ::alarm(0);
 }
 
-std::string bigEndian(std::uint32_t value, int bytes)
-{
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i)
-        out += static_cast<char>(value >> (8 * i));
-    return out;
-}
-
 // A baseline grey JPEG of one flat grey whose Huffman codes are one bit long: every
 // block is two zero bits, so 108 megapixels take 420 KB.
 std::string flatJpeg(std::uint16_t width, std::uint16_t height)
