@@ -2,6 +2,7 @@
 #include "host/SaverHost.h"
 
 #include "host/DisplayCheck.h"
+#include "host/QuitOnSignals.h"
 #include "host/SaverScreen.h"
 #include "host/WaylandSaverHost.h"
 #include "platform/Log.h"
@@ -23,31 +24,6 @@
 #include <xcb/xcb.h>
 
 namespace {
-
-int gSignalPipe[2] = { -1, -1 };
-
-void onSignal(int)
-{
-    // A frame waiting for a picture read ahead lets go, so the event loop can quit.
-    PictureReadAhead::interruptWaits();
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(gSignalPipe[1], &byte, 1);
-}
-
-// SIGTERM (xscreensaver, xsecurelock) and SIGINT end the run through the event loop,
-// so the saver stops cleanly and exits 0.
-void quitOnSignals(QGuiApplication& app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
-    struct sigaction action { };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
 
 xcb_connection_t* x11Connection()
 {
@@ -177,7 +153,7 @@ int SaverHost::run(const CommandLine& line, const char* programName, const std::
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:runtime=yes");
     QGuiApplication app(argc, argv);
     app.setApplicationName("skyvanes");
-    quitOnSignals(app);
+    QuitOnSignals::install(app);
     PixelFormat::setAvailability(&WindowGLSurface::isAvailable);
 
     const auto targets = chooseTargets(line);

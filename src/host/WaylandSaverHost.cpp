@@ -3,6 +3,7 @@
 
 #include "host/FpsOverlaySurface.h"
 #include "host/FrameClock.h"
+#include "host/QuitOnSignals.h"
 #include "host/ReasonOverlaySurface.h"
 #include "platform/Log.h"
 #include "platform/wayland/WaylandConnection.h"
@@ -27,29 +28,6 @@
 #include <vector>
 
 namespace {
-
-int gSignalPipe[2] = { -1, -1 };
-
-void onSignal(int)
-{
-    // A frame waiting for a picture read ahead lets go, so the event loop can quit.
-    PictureReadAhead::interruptWaits();
-    const char byte = 1;
-    [[maybe_unused]] auto written = ::write(gSignalPipe[1], &byte, 1);
-}
-
-void quitOnSignals(QGuiApplication& app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
-    struct sigaction action { };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
 
 Rect logicalRect(int width, int height)
 {
@@ -200,7 +178,7 @@ std::optional<int> WaylandSaverHost::run(const CommandLine& line, Role role, con
     char* argv[] = { const_cast<char*>(programName), platformOption, platformName, nullptr };
     QGuiApplication app(argc, argv);
     app.setApplicationName("skyvanes");
-    quitOnSignals(app);
+    QuitOnSignals::install(app);
 
     SkyvanesView::initialize();
     WaylandSession session(*connection, role, line.showFps, std::move(decoder));
