@@ -126,22 +126,27 @@ std::optional<std::vector<SaverTarget>> chooseTargets(const CommandLine& line)
     return screens;
 }
 
+// Full screen in a Wayland session belongs to the compositor's own outputs; X only
+// when no compositor answers. A lock screen's background is Wayland's alone. Nothing
+// when the run is X's.
+std::optional<int> runOnWayland(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder)
+{
+    if (line.mode == CommandLine::Mode::Fullscreen)
+        return WaylandSaverHost::run(line, WaylandSaverHost::Role::Fullscreen, programName, decoder);
+    if (line.mode != CommandLine::Mode::Background)
+        return std::nullopt;
+    if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Background, programName, decoder))
+        return status;
+    std::fprintf(stderr, "skyvanes: --background needs a Wayland compositor with the layer shell (WAYLAND_SOCKET or WAYLAND_DISPLAY)\n");
+    return 1;
+}
+
 }
 
 int SaverHost::run(const CommandLine& line, const char* programName, const std::shared_ptr<const ImageDecoder>& decoder)
 {
-    // Full screen in a Wayland session belongs to the compositor's own outputs; X only
-    // when no compositor answers.
-    if (line.mode == CommandLine::Mode::Fullscreen) {
-        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Fullscreen, programName, decoder))
-            return *status;
-    }
-    if (line.mode == CommandLine::Mode::Background) {
-        if (auto status = WaylandSaverHost::run(line, WaylandSaverHost::Role::Background, programName, decoder))
-            return *status;
-        std::fprintf(stderr, "skyvanes: --background needs a Wayland compositor with the layer shell (WAYLAND_SOCKET or WAYLAND_DISPLAY)\n");
-        return 1;
-    }
+    if (auto status = runOnWayland(line, programName, decoder))
+        return *status;
     if (!DisplayCheck::displayReachable())
         return 1;
     int argc = 1;
