@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <cmath>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -36,15 +37,19 @@ TEST(SettingsTable, TheReadmeTableListsEverySettingWithItsTypeAndDefault)
     static const char* const kTypeWords[] = { "string", "int", "float", "bool", "colour" };
     const PropertyDictionary registered = SettingsTable::registeredDefaults("~");
     const std::string readme = fileContents(SKYVANES_SOURCE_DIR "/README.md");
-    // A default may be followed by a note in parentheses.
-    const std::regex row(R"(\n\| `([A-Za-z]+)` \| ([a-z]+) \| ([^|(]+?)(?: \([^|]*\))? \|)");
     std::size_t index = 0;
-    for (auto match = std::sregex_iterator(readme.begin(), readme.end(), row); match != std::sregex_iterator(); ++match, ++index) {
-        ASSERT_LT(index, SettingsTable::all().size()) << (*match)[1];
+    // The rows "| `Key` | type | default | meaning |"; a default may be followed by a note
+    // in parentheses.
+    for (std::size_t at = readme.find("\n| `"); at != std::string::npos; at = readme.find("\n| `", at + 1), ++index) {
+        std::vector<std::string> cells;
+        for (std::size_t begin = at + 3, end; cells.size() < 3 && (end = readme.find(" |", begin)) != std::string::npos; begin = end + 3)
+            cells.push_back(readme.substr(begin, end - begin));
+        ASSERT_EQ(cells.size(), 3u);
+        ASSERT_LT(index, SettingsTable::all().size()) << cells[0];
         const Setting& setting = SettingsTable::all()[index];
-        EXPECT_EQ((*match)[1], setting.key);
-        EXPECT_EQ((*match)[2], kTypeWords[static_cast<int>(setting.type)]) << setting.key;
-        EXPECT_EQ((*match)[3].str(), documentedDefault(setting, registered)) << setting.key;
+        EXPECT_EQ(cells[0], "`" + std::string(setting.key) + "`");
+        EXPECT_EQ(cells[1], kTypeWords[static_cast<int>(setting.type)]) << setting.key;
+        EXPECT_EQ(cells[2].substr(0, cells[2].find(" (")), documentedDefault(setting, registered)) << setting.key;
     }
     EXPECT_EQ(index, SettingsTable::all().size());
     for (const auto& [key, value] : registered)
@@ -62,11 +67,12 @@ TEST(SettingsTable, EachSheetControlIsInTheFormWithTheTablesRange)
         ASSERT_NE(at, std::string::npos) << setting.sheetOutlet;
         if (form.compare(at - 16, 16, "class=\"QSlider\" ") != 0)
             continue;
-        std::smatch range;
-        const std::string after = form.substr(at, 400);
-        ASSERT_TRUE(std::regex_search(after, range, std::regex(R"(minimum"><number>(-?\d+)<.*\n.*maximum"><number>(-?\d+)<)")))
-            << setting.sheetOutlet;
-        EXPECT_EQ(std::stod(range[1]), setting.min) << setting.key;
-        EXPECT_EQ(std::stod(range[2]), setting.max) << setting.key;
+        const auto property = [&](const std::string& name) {
+            const std::string tag = name + "\"><number>";
+            const std::size_t found = form.find(tag, at);
+            return found == std::string::npos ? NAN : std::stod(form.substr(found + tag.size()));
+        };
+        EXPECT_EQ(property("minimum"), setting.min) << setting.key;
+        EXPECT_EQ(property("maximum"), setting.max) << setting.key;
     }
 }
