@@ -157,7 +157,8 @@ ImagePathList::Listing ImagePathList::albumPaths()
 ImagePathList::Listing ImagePathList::linuxLibraryPaths(const std::optional<std::string>& album)
 {
     Listing listing;
-    if (const auto albumData = album ? AlbumData::albumDataForAlbum(*album) : std::nullopt) {
+    // The album file has been looked for already: the libraries are read directly.
+    if (const auto albumData = album ? PhotoLibraries::albumData(*album) : std::nullopt) {
         if (const PropertyArray* keys = AlbumData::iPhotoKeyListForAlbum(*albumData, *album))
             listing.paths = AlbumData::imagePathsForKeys(*albumData, *keys);
     }
