@@ -1,37 +1,9 @@
--- The tables and indices of digiKam's core database (digikam4.db) as Debian's digikam-data 7.9
--- defines them in /usr/share/digikam/database/dbconfig.xml (SQLite: CreateDB, CreateIndices).
+-- The tables this program reads of digiKam's core database (digikam4.db), as Debian's digikam-data 7.9
+-- defines them in /usr/share/digikam/database/dbconfig.xml (SQLite: CreateDB); the others and the indices are left out.
 CREATE TABLE AlbumRoots (id INTEGER PRIMARY KEY, label TEXT, status INTEGER NOT NULL, type INTEGER NOT NULL, identifier TEXT, specificPath TEXT, UNIQUE(identifier, specificPath));
 CREATE TABLE Albums (id INTEGER PRIMARY KEY, albumRoot INTEGER NOT NULL, relativePath TEXT NOT NULL, date DATE, caption TEXT, collection TEXT, icon INTEGER, modificationDate DATETIME, UNIQUE(albumRoot, relativePath));
 CREATE TABLE Images (id INTEGER PRIMARY KEY, album INTEGER, name TEXT NOT NULL, status INTEGER NOT NULL, category INTEGER NOT NULL, modificationDate DATETIME, fileSize INTEGER, uniqueHash TEXT, manualOrder INTEGER, UNIQUE (album, name));
 CREATE TABLE ImageInformation (imageid INTEGER PRIMARY KEY, rating INTEGER, creationDate DATETIME, digitizationDate DATETIME, orientation INTEGER, width INTEGER, height INTEGER, format TEXT, colorDepth INTEGER, colorModel INTEGER);
-CREATE TABLE ImageMetadata (imageid INTEGER PRIMARY KEY, make TEXT, model TEXT, lens TEXT, aperture REAL, focalLength REAL, focalLength35 REAL, exposureTime REAL, exposureProgram INTEGER, exposureMode INTEGER, sensitivity INTEGER, flash INTEGER, whiteBalance INTEGER, whiteBalanceColorTemperature INTEGER, meteringMode INTEGER, subjectDistance REAL, subjectDistanceCategory INTEGER);
-CREATE TABLE VideoMetadata (imageid INTEGER PRIMARY KEY, aspectRatio TEXT, audioBitRate TEXT, audioChannelType TEXT, audioCompressor TEXT, duration TEXT, frameRate TEXT, exposureProgram INTEGER, videoCodec TEXT);
-CREATE TABLE ImagePositions (imageid INTEGER PRIMARY KEY, latitude TEXT, latitudeNumber REAL, longitude TEXT, longitudeNumber REAL, altitude REAL, orientation REAL, tilt REAL, roll REAL, accuracy REAL, description TEXT);
-CREATE TABLE ImageComments (id INTEGER PRIMARY KEY, imageid INTEGER, type INTEGER, language TEXT, author TEXT, date DATETIME, comment TEXT, UNIQUE(imageid, type, language, author));
-CREATE TABLE ImageCopyright (id INTEGER PRIMARY KEY, imageid INTEGER, property TEXT, value TEXT, extraValue TEXT, UNIQUE(imageid, property, value, extraValue));
 CREATE TABLE IF NOT EXISTS Tags (id INTEGER PRIMARY KEY, pid INTEGER, name TEXT NOT NULL, icon INTEGER, iconkde TEXT, UNIQUE (name, pid));
-CREATE TABLE IF NOT EXISTS TagsTree (id INTEGER NOT NULL, pid INTEGER NOT NULL, UNIQUE (id, pid));
 CREATE TABLE IF NOT EXISTS ImageTags (imageid INTEGER NOT NULL, tagid INTEGER NOT NULL, UNIQUE (imageid, tagid));
-CREATE TABLE IF NOT EXISTS ImageProperties (imageid INTEGER NOT NULL, property TEXT NOT NULL, value TEXT NOT NULL, UNIQUE (imageid, property));
-CREATE TABLE IF NOT EXISTS Searches (id INTEGER PRIMARY KEY, type INTEGER, name TEXT NOT NULL, query TEXT NOT NULL);
-CREATE TABLE DownloadHistory (id INTEGER PRIMARY KEY, identifier TEXT, filename TEXT, filesize INTEGER, filedate DATETIME, UNIQUE(identifier, filename, filesize, filedate));
-CREATE TABLE IF NOT EXISTS Settings (keyword TEXT NOT NULL UNIQUE, value TEXT);
-CREATE TABLE ImageHistory (imageid INTEGER PRIMARY KEY, uuid TEXT, history TEXT);
-CREATE TABLE ImageRelations (subject INTEGER, object INTEGER, type INTEGER, UNIQUE(subject, object, type));
 CREATE TABLE TagProperties (tagid INTEGER, property TEXT, value TEXT);
-CREATE TABLE ImageTagProperties (imageid INTEGER, tagid INTEGER, property TEXT, value TEXT);
-CREATE INDEX dir_index ON Images (album);
-CREATE INDEX hash_index ON Images (uniqueHash);
-CREATE INDEX tag_index ON ImageTags (tagid);
-CREATE INDEX tag_id_index ON ImageTags (imageid);
-CREATE INDEX image_name_index ON Images (name);
-CREATE INDEX creationdate_index ON ImageInformation (creationDate);
-CREATE INDEX comments_imageid_index ON ImageComments (imageid);
-CREATE INDEX copyright_imageid_index ON ImageCopyright (imageid);
-CREATE INDEX uuid_index ON ImageHistory (uuid);
-CREATE INDEX subject_relations_index ON ImageRelations (subject);
-CREATE INDEX object_relations_index ON ImageRelations (object);
-CREATE INDEX tagproperties_index ON TagProperties (tagid);
-CREATE INDEX imagetagproperties_index ON ImageTagProperties (imageid, tagid);
-CREATE INDEX imagetagproperties_imageid_index ON ImageTagProperties (imageid);
-CREATE INDEX imagetagproperties_tagid_index ON ImageTagProperties (tagid);
