@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "host/Snapshot.h"
 
+#include "host/StandardOutput.h"
 #include "platform/OffscreenGLSurface.h"
 #include "query/MetadataQuery.h"
 #include "saver/SkyvanesView.h"
@@ -41,6 +42,10 @@ namespace {
 {
     struct stat existing { };
     const bool direct = ::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+    if (direct && StandardOutput::namesHeldDescriptor(path)) {
+        errno = EBADF;
+        return false;
+    }
     const std::string written = direct ? path : path + ".tmp-" + std::to_string(::getpid());
     const int fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (direct ? 0 : O_NOFOLLOW), 0666);
     if (fd < 0)

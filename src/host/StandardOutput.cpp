@@ -11,6 +11,9 @@
 
 namespace {
 
+// Which standard descriptors were found closed and now hold /dev/null.
+std::array<bool, 3> sHeld {};
+
 // A buffer over a descriptor that keeps the error of the first write that failed:
 // std::cout reports only that something failed, never why.
 class DescriptorBuffer : public std::streambuf {
@@ -79,7 +82,29 @@ void StandardOutput::holdClosedDescriptors()
             continue;
         // open takes the lowest free number, which is this one.
         const int held = ::open("/dev/null", O_RDONLY);
-        if (held != fd && held >= 0)
+        if (held == fd)
+            sHeld[fd] = true;
+        else if (held >= 0)
             ::close(held);
     }
+}
+
+bool StandardOutput::namesHeldDescriptor(const std::string& path)
+{
+    // /dev/stdout leads to /proc/self/fd/1 by a link; /dev/fd is a link to /proc/self/fd.
+    std::string name = path;
+    for (int links = 0; links < 8; ++links) {
+        for (const char* folder : { "/proc/self/fd/", "/dev/fd/" }) {
+            if (name.starts_with(folder) && name.size() == std::strlen(folder) + 1) {
+                const int fd = name.back() - '0';
+                return fd >= STDIN_FILENO && fd <= STDERR_FILENO && sHeld[fd];
+            }
+        }
+        std::array<char, 256> target {};
+        const ssize_t length = ::readlink(name.c_str(), target.data(), target.size() - 1);
+        if (length <= 0)
+            return false;
+        name.assign(target.data(), static_cast<std::size_t>(length));
+    }
+    return false;
 }

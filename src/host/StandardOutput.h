@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 // Standard output for the commands that print (--list, defaults read, --help, ...):
 // a list cut short by a full disk or a closed descriptor must not pass for a whole one.
@@ -17,4 +18,9 @@ public:
     // no file the program opens later takes that number and receives its output; writes
     // to it then fail as they would to the closed one. Call first thing.
     static void holdClosedDescriptors();
+
+    // Whether path reaches one of the descriptors held above (/dev/stdout, /dev/fd/1,
+    // /proc/self/fd/1 when 1 was closed): opened for writing it would be /dev/null,
+    // and what went there would be lost while passing for written.
+    static bool namesHeldDescriptor(const std::string& path);
 };

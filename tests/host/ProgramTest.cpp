@@ -85,6 +85,12 @@ TEST(Program, EveryCommandThatPrintsFailsWithTheReasonWhenItsOutputIsNotWritten)
                 << row.words.back();
         }
     }
+    // A snapshot sent to standard output goes through a path that leads to the descriptor.
+    for (const char* output : { "/dev/full", static_cast<const char*>(nullptr) }) {
+        const std::string reason = output ? "No space left on device" : "Bad file descriptor";
+        EXPECT_EQ(runWithOutput({ SKYVANES_BINARY, "--snapshot", "/dev/stdout", "--size", "8x8", "--frames", "1" }, environment, output),
+            std::pair(1, "skyvanes: cannot write /dev/stdout: " + reason + "\n"));
+    }
 }
 
 TEST(Program, SnapshotIsExactlyTheStoredBackgroundAndAFullDiskLeavesNoFile)
