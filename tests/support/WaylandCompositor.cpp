@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -52,33 +51,21 @@ std::unique_ptr<WaylandCompositor> WaylandCompositor::start(Kind kind, std::stri
     ::chmod(folder.c_str(), 0700);
     compositor->mSocketName = "wayland-1";
 
-    std::vector<std::string> words;
+    // env -i: the compositor sees only what is given here, not the test's own variables.
+    std::vector<std::string> words { "/usr/bin/env", "-i", "XDG_RUNTIME_DIR=" + folder.string(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "PATH=/usr/bin:/bin", "HOME=" + folder.string() };
     if (asRoot)
-        words = { "setpriv", "--reuid=" + std::to_string(nobody->pw_uid), "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups" };
+        words.insert(words.end(), { "setpriv", "--reuid=" + std::to_string(nobody->pw_uid), "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups" });
     if (sway)
         words.insert(words.end(), { "sway", "-c", config.string() });
     else
         words.insert(words.end(), { "weston", "--backend=headless-backend.so", "--use-pixman", "--width=640", "--height=480", "--socket=wayland-1" });
-    const std::vector<std::string> environment { "XDG_RUNTIME_DIR=" + folder.string(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
-        "WLR_LIBINPUT_NO_DEVICES=1", "PATH=/usr/bin:/bin", "HOME=" + folder.string() };
     const std::string log = (folder / "compositor.log").string();
-    compositor->mPid = ::fork();
-    if (compositor->mPid == 0) {
+    compositor->mProcess.emplace(words, std::vector<std::string> {}, [&log] {
         const int output = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(output, 1);
         ::dup2(output, 2);
         ::setpgid(0, 0);
-        std::vector<char*> argv;
-        for (auto& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (const auto& assignment : environment)
-            envp.push_back(const_cast<char*>(assignment.c_str()));
-        envp.push_back(nullptr);
-        ::execvpe(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
+    });
     const bool ready = eventually([&] {
         if (!fs::exists(folder / compositor->mSocketName))
             return false;
@@ -99,13 +86,9 @@ std::unique_ptr<WaylandCompositor> WaylandCompositor::start(Kind kind, std::stri
 
 WaylandCompositor::~WaylandCompositor()
 {
-    if (mPid > 0) {
-        ::kill(mPid, SIGTERM);
-        if (!eventually([this] { return ::waitpid(mPid, nullptr, WNOHANG) == mPid; }, std::chrono::seconds(5))) {
-            ::kill(mPid, SIGKILL);
-            ::waitpid(mPid, nullptr, 0);
-        }
-    }
+    // Told first, so it can take its clients' surfaces down; killed if it will not go.
+    if (mProcess)
+        mProcess->signalAndWait(SIGTERM, 5000);
 }
 
 std::vector<std::string> WaylandCompositor::clientEnvironment() const

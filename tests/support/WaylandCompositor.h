@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "XServer.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,7 +29,7 @@ public:
     std::vector<std::string> clientEnvironment() const;
     // The compositor's listening socket.
     std::filesystem::path socketPath() const { return mFolder.path() / mSocketName; }
-    pid_t pid() const { return mPid; }
+    pid_t pid() const { return mProcess->pid(); }
 
     // Runs a sway command (swaymsg); whether sway took it.
     bool command(const std::string& words) const;
@@ -51,7 +52,7 @@ private:
     WaylandCompositor() = default;
     std::string clientPrefix() const;
     TemporaryFolder mFolder;
-    pid_t mPid { -1 };
+    std::optional<ProgramRun> mProcess;
     std::string mSocketName;
     std::string mSwaySocket;
 };
