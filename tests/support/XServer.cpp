@@ -17,26 +17,13 @@ std::unique_ptr<XServer> XServer::start(int width, int height, int screens)
     int fds[2];
     if (::pipe(fds) != 0)
         return nullptr;
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return nullptr;
-    if (pid == 0) {
-        ::close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        std::vector<std::string> words { "Xvfb", "-displayfd", fd, "-nolisten", "tcp", "-noreset" };
-        for (int screen = 0; screen < screens; ++screen)
-            words.insert(words.end(), { "-screen", std::to_string(screen), size });
-        std::vector<char*> argv;
-        for (auto& word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        ::execvp("Xvfb", argv.data());
-        _exit(127);
-    }
-    ::close(fds[1]);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::vector<std::string> words { "/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset" };
+    for (int screen = 0; screen < screens; ++screen)
+        words.insert(words.end(), { "-screen", std::to_string(screen), size });
     std::unique_ptr<XServer> server(new XServer);
-    server->mPid = pid;
+    server->mProcess.emplace(words, std::vector<std::string> {}, [&fds] { ::close(fds[0]); });
+    ::close(fds[1]);
     std::string number;
     char c;
     while (::read(fds[0], &c, 1) == 1 && c != '\n')
@@ -55,10 +42,8 @@ XServer::~XServer()
 {
     if (mConnection)
         xcb_disconnect(mConnection);
-    if (mPid > 0) {
-        ::kill(mPid, SIGTERM);
-        ::waitpid(mPid, nullptr, 0);
-    }
+    if (mProcess)
+        mProcess->signalAndWait(SIGTERM, 10000);
 }
 
 std::uint32_t XServer::createWindow(int width, int height)

@@ -20,6 +20,27 @@ inline constexpr auto kPromptExit = std::chrono::milliseconds(3000);
 inline constexpr auto kPromptExit = std::chrono::milliseconds(500);
 #endif
 
+// A child process running the program with extra environment; killed if still alive.
+class ProgramRun {
+public:
+    // beforeExec runs in the child just before the program starts, to point its
+    // descriptors elsewhere; it may call only what is safe after fork.
+    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+        const std::function<void()>& beforeExec = {});
+    ~ProgramRun();
+    bool running() const { return mPid > 0 && !mStatus; }
+    // The child's process id.
+    int pid() const { return mPid; }
+    // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
+    std::optional<int> signalAndWait(int signal, int timeoutMs);
+    // Waits up to timeoutMs; the exit status (128 + n for a signal), or nothing.
+    std::optional<int> wait(int timeoutMs);
+
+private:
+    int mPid { -1 };
+    std::optional<int> mStatus;
+};
+
 // A private Xvfb server for tests that need a real X display, with a connection to it.
 class XServer {
 public:
@@ -52,28 +73,7 @@ private:
     void roundTrip();
     bool showsNow(std::uint32_t window, const std::function<bool(std::uint32_t)>& colour, int x, int y);
     XServer() = default;
-    int mPid { -1 };
+    std::optional<ProgramRun> mProcess;
     std::string mDisplay;
     xcb_connection_t* mConnection { nullptr };
-};
-
-// A child process running the program with extra environment; killed if still alive.
-class ProgramRun {
-public:
-    // beforeExec runs in the child just before the program starts, to point its
-    // descriptors elsewhere; it may call only what is safe after fork.
-    ProgramRun(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-        const std::function<void()>& beforeExec = {});
-    ~ProgramRun();
-    bool running() const { return mPid > 0 && !mStatus; }
-    // The child's process id.
-    int pid() const { return mPid; }
-    // Sends a signal, then waits up to timeoutMs for the exit; the exit status, or nothing.
-    std::optional<int> signalAndWait(int signal, int timeoutMs);
-    // Waits up to timeoutMs; the exit status (128 + n for a signal), or nothing.
-    std::optional<int> wait(int timeoutMs);
-
-private:
-    int mPid { -1 };
-    std::optional<int> mStatus;
 };
