@@ -60,3 +60,35 @@ def percentile(values, share):
     """The value share of the way up the sorted values (nearest rank); NaN for none."""
     ordered = sorted(values)
     return ordered[max(0, math.ceil(share * len(ordered)) - 1)] if ordered else float("nan")
+
+
+def write_saved_search(path, query, scope):
+    """A saved-search file of the newer layout: query over the one scope folder."""
+    with open(path, "w") as out:
+        out.write('<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>'
+                  f"<key>CompatibleVersion</key><integer>1</integer><key>RawQuery</key><string>{query}</string>"
+                  f"<key>RawQueryDict</key><dict><key>SearchScopes</key><array><string>{scope}</string></array></dict>"
+                  "</dict></plist>\n")
+
+
+def thread_times(pid):
+    """{tid: (CPU seconds, wait channel)} of every thread of the process."""
+    tick = os.sysconf("SC_CLK_TCK")
+    threads = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+            with open(f"/proc/{pid}/task/{tid}/wchan") as wchan:
+                channel = wchan.read()
+        except OSError:
+            continue
+        threads[int(tid)] = ((int(fields[11]) + int(fields[12])) / tick, channel)
+    return threads
+
+
+def query_thread(pid, threads):
+    """The thread of the saved search's worker: besides the main thread, the one that
+    has spent the most CPU of those waiting in poll (the picture readers wait on futexes)."""
+    walkers = [(cpu, tid) for tid, (cpu, channel) in threads.items() if tid != pid and "poll" in channel]
+    return max(walkers)[1] if walkers else None

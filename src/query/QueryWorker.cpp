@@ -105,8 +105,9 @@ void QueryWorker::run(int stopFd)
 
 std::chrono::steady_clock::time_point QueryWorker::rescanAfter(std::chrono::steady_clock::time_point walkStarted)
 {
-    // A walk of a whole disk may take seconds; waiting twenty times as long keeps
-    // looking again to a twentieth of the time, however large the scope.
+    // A walk of a whole disk may take seconds; waiting twenty-five times as long keeps
+    // looking again below a twentieth of the time, however large the scope, even in
+    // the first minutes, which also hold the first walk.
     const auto end = std::chrono::steady_clock::now();
     return end + std::max<std::chrono::steady_clock::duration>(kRescanInterval, kRescanCostFactor * (end - walkStarted));
 }

@@ -49,7 +49,7 @@ public:
     // Without watches, the folders are walked again this often, or after this many
     // times as long as the last walk took when that is longer.
     static constexpr std::chrono::seconds kRescanInterval { 60 };
-    static constexpr int kRescanCostFactor = 20;
+    static constexpr int kRescanCostFactor = 25;
 
 private:
     void gatherAll();
