@@ -98,7 +98,8 @@ TEST(QtMimeDatabase, FilesGetTheTypesQtAloneGives)
         { "data", png }, { "bundle", tar }, { "empty", "" }, { "libfoo.so.1", "\x7f"
                                                                               "ELF" },
         { "key.asc", "-----BEGIN PGP SIGNATURE-----\n" }, { "Makefile", "all:\n" }, { "README", "read me\n" },
-        { "x.tar.gz", "" }, { "main.C", "int main;\n" }, { "x.anim3", png } };
+        { "x.tar.gz", "" }, { "main.C", "int main;\n" }, { "x.anim3", png }, { "page.html", "<!DOCTYPE html>\n" }, { "feed.html", "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">" },
+        { "data.json", "{}" }, { "none.json", "" } };
     const QtMimeDatabase ours;
     const QMimeDatabase qt;
     for (const auto& [name, bytes] : files) {

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtMimeDatabase.h"
 
-#include "platform/qt/RegularQFile.h"
-
 #include "platform/WholeFile.h"
+#include "platform/qt/RegularQFile.h"
 
 #include <QMimeDatabase>
 
@@ -56,17 +55,23 @@ MimeDatabase::MimeType QtMimeDatabase::typeByContent(const std::string& path, co
 {
     // A name that no type claims is judged by its first bytes alone, as the combined
     // look-up would judge it, without matching the name a second time. A file that
-    // cannot be opened as a regular file is judged by its name alone.
+    // cannot be opened as a regular file is judged by its name alone. The bytes are
+    // those QMimeDatabase would read, read here rather than through a QFile, which
+    // costs three more calls to the kernel per file.
     const QMimeDatabase database;
+    const auto head = readWholeFile(path, { kContentBytes, true });
+    const QByteArray bytes = head ? QByteArray::fromRawData(head->data(), static_cast<qsizetype>(head->size())) : QByteArray();
     QMimeType type;
-    if (!match.types.empty()) {
+    if (!match.types.empty() && head) {
+        type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), bytes);
+    } else if (!match.types.empty()) {
+        // Opened again only for the QFile, whose warnings about the file stay out of
+        // the log this way; it will not open either unless the file has just appeared.
         const auto file = openRegularQFile(path);
         QFile unopened;
         type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), file ? file.get() : &unopened);
-    } else if (const auto head = readWholeFile(path, { kContentBytes, true })) {
-        // Read here rather than through a QFile, which costs three more calls to the
-        // kernel per file for the same bytes.
-        type = database.mimeTypeForData(QByteArray::fromRawData(head->data(), static_cast<qsizetype>(head->size())));
+    } else if (head) {
+        type = database.mimeTypeForData(bytes);
     } else {
         type = database.mimeTypeForName(QStringLiteral("application/octet-stream"));
     }
