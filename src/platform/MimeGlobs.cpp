@@ -121,7 +121,8 @@ std::vector<std::string> dataFolders()
     while (!list.empty()) {
         const std::size_t colon = list.find(':');
         const std::string_view folder = list.substr(0, colon);
-        if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end())
+        // A relative folder would depend on where the program was started; none is read.
+        if (folder.starts_with('/') && std::find(folders.begin(), folders.end(), folder) == folders.end())
             folders.emplace_back(folder);
         list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
     }
