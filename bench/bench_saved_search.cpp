@@ -50,8 +50,9 @@ void makeTree(const std::filesystem::path& root)
         std::filesystem::create_directories(folder);
         for (int i = 0; i < kFilesPerFolder; ++i) {
             const int n = f * kFilesPerFolder + i;
+            // Every fourth n is bare, so the kind of bare name follows n / 4.
             if (i % 4 == 3)
-                std::snprintf(name, sizeof name, bare[n % std::size(bare)], n * 2654435761u);
+                std::snprintf(name, sizeof name, bare[n / 4 % std::size(bare)], n * 2654435761u);
             else
                 std::snprintf(name, sizeof name, named[n % std::size(named)], n);
             std::ofstream(folder / name) << (i % 4 == 3 ? "#!/bin/sh\necho\n" : "x");

@@ -39,7 +39,7 @@ std::size_t index(QueryAttribute attribute)
 
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own, bool contentReadable)
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, bool contentReadable)
 {
     // Names are matched by their globs, which only look at what follows the first
     // dot. A name without one, or with a suffix that no single type claims, is
@@ -49,23 +49,27 @@ const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(cons
     const std::string_view suffix = suffixed ? name.substr(dot + 1) : std::string_view();
     if (suffixed) {
         if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
-            return found->second;
+            return *found->second;
     }
     bool byName = false;
-    Entry entry = entryOf(path, byName, contentReadable);
+    const Entry& entry = entryOf(path, byName, contentReadable);
     if (suffixed && byName)
-        return mBySuffix.emplace(std::string(suffix), std::move(entry)).first->second;
-    return own.emplace(std::move(entry));
+        mBySuffix.emplace(std::string(suffix), &entry);
+    return entry;
 }
 
-FileAttributes::TypeCache::Entry FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName, bool contentReadable) const
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName, bool contentReadable)
 {
-    Entry entry;
+    static const Entry kNone;
     if (!mDatabase)
-        return entry;
+        return kNone;
     const MimeDatabase::MimeType type = contentReadable ? mDatabase->mimeTypeForFile(path) : mDatabase->mimeTypeForName(path);
     byName = type.byName;
     if (type.name.empty())
+        return kNone;
+    auto [found, added] = mByType.try_emplace(type.name + '\n' + type.comment);
+    Entry& entry = found->second;
+    if (!added)
         return entry;
     entry.contentType.push_back(text(TypeIdentifiers::contentType(type)));
     for (std::string& identifier : TypeIdentifiers::contentTypeTree(type)) {
@@ -125,7 +129,7 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
     // The values stay in the cache: a walk asks for a type tree per file, and
     // copying its strings would cost more than everything else.
     if (!mTypeEntry)
-        mTypeEntry = &mTypes.entryFor(mPath, mName, mOwnTypeEntry, mContentReadable);
+        mTypeEntry = &mTypes.entryFor(mPath, mName, mContentReadable);
     switch (attribute) {
     case QueryAttribute::ContentType: return mTypeEntry->contentType;
     case QueryAttribute::ContentTypeTree: return mTypeEntry->contentTypeTree;

@@ -59,20 +59,23 @@ public:
         struct Entry {
             std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
         };
-        // The entry for the file: the one kept for its name's suffix when the name
-        // alone tells the type, otherwise one made for this file alone, in own; by
-        // its name alone when its content may not be read.
-        const Entry& entryFor(const std::string& path, std::string_view name, std::optional<Entry>& own, bool contentReadable);
+        // The entry for the file, owned by the cache: the one kept for its name's
+        // suffix when the name alone tells the type, otherwise the one kept for the
+        // type its content gives; by its name alone when its content may not be read.
+        const Entry& entryFor(const std::string& path, std::string_view name, bool contentReadable);
 
     private:
-        Entry entryOf(const std::string& path, bool& byName, bool contentReadable) const;
+        const Entry& entryOf(const std::string& path, bool& byName, bool contentReadable);
 
         struct SuffixHash {
             using is_transparent = void;
             std::size_t operator()(std::string_view suffix) const { return std::hash<std::string_view> {}(suffix); }
         };
         std::shared_ptr<const MimeDatabase> mDatabase;
-        std::unordered_map<std::string, Entry, SuffixHash, std::equal_to<>> mBySuffix;
+        std::unordered_map<std::string, const Entry*, SuffixHash, std::equal_to<>> mBySuffix;
+        // By type name and comment: every file of a type has the same values, and
+        // building them costs more than the look-up that names the type.
+        std::unordered_map<std::string, Entry> mByType;
     };
 
     // Without contentReadable nothing of the file is read but its name and status:
@@ -97,8 +100,7 @@ private:
     std::string mPath;
     std::string_view mName;
     TypeCache& mTypes;
-    const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache, or mOwnTypeEntry
-    std::optional<TypeCache::Entry> mOwnTypeEntry;
+    const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache
     bool mContentReadable { true };
     bool mStatusRead { false };
     bool mPixelSizeRead { false };

@@ -1,35 +1,85 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtMimeDatabase.h"
 
+#include "platform/WholeFile.h"
 #include "platform/qt/RegularQFile.h"
 
 #include <QMimeDatabase>
 
+namespace {
+
+// What QMimeDatabase itself reads of a file to judge it by content.
+constexpr std::size_t kContentBytes = 16384;
+
+}
+
+QtMimeDatabase::QtMimeDatabase()
+    : QtMimeDatabase(MimeGlobs::fromEnvironment())
+{
+}
+
+QtMimeDatabase::QtMimeDatabase(std::shared_ptr<const MimeGlobs> globs)
+    : mGlobs(std::move(globs))
+{
+    if (mGlobs && mGlobs->empty())
+        mGlobs.reset();
+}
+
 MimeDatabase::MimeType QtMimeDatabase::mimeTypeForFile(const std::string& path) const
 {
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    const auto match = mGlobs && !name.empty() ? mGlobs->match(name) : std::nullopt;
+    if (!match)
+        return typeByQt(path);
+    // Qt reads no content when one type alone matched the name, whatever its weight.
+    if (match->typesMatched == 1) {
+        if (auto type = described(match->types.front())) {
+            type->byName = true;
+            return *type;
+        }
+    }
+    return typeByContent(path, *match);
+}
+
+MimeDatabase::MimeType QtMimeDatabase::typeByQt(const std::string& path) const
+{
     const QMimeDatabase database;
-    const QString name = QString::fromStdString(path);
-    // Matching the name against the globs is most of a look-up's cost, so it is done
-    // once: a name that no type claims is judged by its first bytes alone, as the
-    // combined look-up would judge it. A file that cannot be opened as a regular file
-    // is judged by its name alone.
-    const QList<QMimeType> claimants = database.mimeTypesForFileName(name);
-    const auto file = openRegularQFile(path);
+    MimeGlobs::Match match;
+    for (const QMimeType& type : database.mimeTypesForFileName(QString::fromStdString(path)))
+        match.types.push_back(type.name().toStdString());
+    match.typesMatched = match.types.size();
+    return typeByContent(path, match);
+}
+
+MimeDatabase::MimeType QtMimeDatabase::typeByContent(const std::string& path, const MimeGlobs::Match& match) const
+{
+    // A name that no type claims is judged by its first bytes alone, as the combined
+    // look-up would judge it, without matching the name a second time. A file that
+    // cannot be opened as a regular file is judged by its name alone. The bytes are
+    // those QMimeDatabase would read, read here rather than through a QFile, which
+    // costs three more calls to the kernel per file.
+    const QMimeDatabase database;
+    const auto head = readWholeFile(path, { kContentBytes, true });
+    const QByteArray bytes = head ? QByteArray::fromRawData(head->data(), static_cast<qsizetype>(head->size())) : QByteArray();
     QMimeType type;
-    if (!claimants.isEmpty()) {
+    if (!match.types.empty() && head) {
+        type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), bytes);
+    } else if (!match.types.empty()) {
+        // Opened again only for the QFile, whose warnings about the file stay out of
+        // the log this way; it will not open either unless the file has just appeared.
+        const auto file = openRegularQFile(path);
         QFile unopened;
-        type = database.mimeTypeForFileNameAndData(name, file ? file.get() : &unopened);
-    } else if (file) {
-        type = database.mimeTypeForData(file.get());
+        type = database.mimeTypeForFileNameAndData(QString::fromStdString(path), file ? file.get() : &unopened);
+    } else if (head) {
+        type = database.mimeTypeForData(bytes);
     } else {
         type = database.mimeTypeForName(QStringLiteral("application/octet-stream"));
     }
     if (!type.isValid())
         return {};
+    MimeType result = described(type);
     // Qt reads the first bytes only when no type, or more than one, claims the name.
-    MimeType result { type.name().toStdString(), type.comment().toStdString(), {}, claimants.size() == 1 && claimants.front() == type };
-    for (const QString& ancestor : type.allAncestors())
-        result.ancestors.push_back(ancestor.toStdString());
+    result.byName = match.types.size() == 1 && match.types.front() == result.name;
     return result;
 }
 
@@ -39,8 +89,35 @@ MimeDatabase::MimeType QtMimeDatabase::mimeTypeForName(const std::string& path) 
     const QMimeType type = database.mimeTypeForFile(QString::fromStdString(path), QMimeDatabase::MatchExtension);
     if (!type.isValid())
         return {};
-    MimeType result { type.name().toStdString(), type.comment().toStdString(), {}, false };
+    return described(type);
+}
+
+std::optional<MimeDatabase::MimeType> QtMimeDatabase::described(const std::string& name) const
+{
+    {
+        std::lock_guard lock(mMutex);
+        if (const auto found = mDescriptions.find(name); found != mDescriptions.end())
+            return found->second;
+    }
+    const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromStdString(name));
+    if (!type.isValid())
+        return std::nullopt;
+    return described(type);
+}
+
+MimeDatabase::MimeType QtMimeDatabase::described(const QMimeType& type) const
+{
+    std::string name = type.name().toStdString();
+    {
+        std::lock_guard lock(mMutex);
+        if (const auto found = mDescriptions.find(name); found != mDescriptions.end())
+            return found->second;
+    }
+    // Looked up outside the lock: two threads may both describe a type once, and
+    // either answer is the same.
+    MimeType result { name, type.comment().toStdString(), {}, false };
     for (const QString& ancestor : type.allAncestors())
         result.ancestors.push_back(ancestor.toStdString());
-    return result;
+    std::lock_guard lock(mMutex);
+    return mDescriptions.emplace(std::move(name), std::move(result)).first->second;
 }

@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/MimeGlobs.h"
+
+#include "platform/WholeFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+namespace {
+
+// A globs2 file is a few tens of KiB; a larger one is not what it claims to be.
+constexpr std::size_t kLargestGlobsFile = 16 * 1024 * 1024;
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+bool hasWildcard(std::string_view text)
+{
+    return text.find_first_of("*?[") != std::string_view::npos;
+}
+
+// The class at the start of pattern (just past its '['), as a regular expression's
+// bracket would take it: "!" or "^" first negates, a "]" right after that is a
+// member, "a-z" is a range. Sets consumed to the length through the closing ']';
+// false when it never closes, which Qt's conversion makes a pattern that matches
+// nothing.
+bool classMatches(std::string_view pattern, char c, std::size_t& consumed, bool& closed)
+{
+    std::size_t i = 0;
+    bool negated = false;
+    if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^')) {
+        negated = true;
+        ++i;
+    }
+    bool member = false;
+    bool first = true;
+    for (; i < pattern.size() && (first || pattern[i] != ']'); first = false) {
+        char low = pattern[i];
+        char high = low;
+        if (i + 2 < pattern.size() && pattern[i + 1] == '-' && pattern[i + 2] != ']') {
+            high = pattern[i + 2];
+            i += 3;
+        } else {
+            ++i;
+        }
+        if (c >= low && c <= high)
+            member = true;
+    }
+    closed = i < pattern.size();
+    consumed = i + 1;
+    return member != negated;
+}
+
+// Whole-name matching of '*' (any run), '?' (one character) and classes, in time
+// linear in the name for each star: the last star is the only place to back up to.
+bool wildcardMatches(std::string_view pattern, std::string_view name)
+{
+    std::size_t p = 0, n = 0;
+    std::size_t starPattern = std::string_view::npos, starName = 0;
+    while (n < name.size()) {
+        bool step = false;
+        std::size_t width = 1;
+        if (p < pattern.size()) {
+            const char c = pattern[p];
+            if (c == '*') {
+                starPattern = ++p;
+                starName = n;
+                continue;
+            }
+            if (c == '?') {
+                step = true;
+            } else if (c == '[') {
+                bool closed = false;
+                step = classMatches(pattern.substr(p + 1), name[n], width, closed);
+                if (!closed)
+                    return false;
+                ++width;
+            } else {
+                step = c == name[n];
+            }
+        }
+        if (step) {
+            p += width;
+            ++n;
+        } else if (starPattern != std::string_view::npos) {
+            p = starPattern;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+std::vector<std::string> dataFolders()
+{
+    std::vector<std::string> folders;
+    const char* home = std::getenv("XDG_DATA_HOME");
+    if (home && *home == '/') {
+        folders.emplace_back(home);
+    } else if (const char* user = std::getenv("HOME"); user && *user) {
+        folders.push_back(std::string(user) + "/.local/share");
+    }
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    while (!list.empty()) {
+        const std::size_t colon = list.find(':');
+        const std::string_view folder = list.substr(0, colon);
+        // A relative folder would depend on where the program was started; none is read.
+        if (folder.starts_with('/') && std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.emplace_back(folder);
+        list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+    }
+    return folders;
+}
+
+}
+
+// The choice among matches that QMimeDatabase makes: a higher weight wins, then a
+// longer pattern ("*.tar.gz" over "*.gz"); ties are all kept.
+class MimeGlobs::Result {
+public:
+    void add(const std::string& type, int weight, std::size_t patternLength)
+    {
+        if (std::find(mSeen.begin(), mSeen.end(), type) == mSeen.end())
+            mSeen.push_back(type);
+        if (weight < mWeight)
+            return;
+        const bool replace = weight > mWeight || patternLength > mLength;
+        if (!replace && patternLength < mLength)
+            return;
+        if (replace) {
+            mTypes.clear();
+            mWeight = weight;
+            mLength = patternLength;
+        }
+        if (std::find(mTypes.begin(), mTypes.end(), type) == mTypes.end())
+            mTypes.push_back(type);
+    }
+    bool empty() const { return mTypes.empty(); }
+    Match take()
+    {
+        std::sort(mTypes.begin(), mTypes.end());
+        return { std::move(mTypes), mSeen.size() };
+    }
+
+private:
+    std::vector<std::string> mTypes;
+    std::vector<std::string> mSeen;
+    int mWeight { 0 };
+    std::size_t mLength { 0 };
+};
+
+std::shared_ptr<const MimeGlobs> MimeGlobs::fromEnvironment()
+{
+    std::vector<std::string> texts;
+    for (const std::string& folder : dataFolders()) {
+        if (auto text = readWholeFile(folder + "/mime/globs2", { kLargestGlobsFile }))
+            texts.push_back(std::move(*text));
+    }
+    return fromTexts(texts);
+}
+
+std::shared_ptr<const MimeGlobs> MimeGlobs::fromTexts(const std::vector<std::string>& texts)
+{
+    auto globs = std::make_shared<MimeGlobs>();
+    for (const std::string& text : texts)
+        globs->mFolders.push_back(parse(text, globs->mFolders));
+    return globs;
+}
+
+MimeGlobs::Folder MimeGlobs::parse(std::string_view text, const std::vector<Folder>& moreImportant)
+{
+    Folder folder;
+    std::vector<Glob> globs;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        // weight:type:pattern[:flags[:...]]
+        const std::size_t first = line.find(':');
+        const std::size_t second = first == std::string_view::npos ? first : line.find(':', first + 1);
+        if (second == std::string_view::npos)
+            continue;
+        Glob glob;
+        const auto [rest, error] = std::from_chars(line.data(), line.data() + first, glob.weight);
+        if (error != std::errc() || rest != line.data() + first)
+            continue;
+        glob.type = std::string(line.substr(first + 1, second - first - 1));
+        std::string_view pattern = line.substr(second + 1);
+        std::string_view flags;
+        if (const std::size_t colon = pattern.find(':'); colon != std::string_view::npos) {
+            flags = pattern.substr(colon + 1);
+            flags = flags.substr(0, flags.find(':'));
+            pattern = pattern.substr(0, colon);
+        }
+        if (pattern == "__NOGLOBS__") {
+            std::erase_if(globs, [&](const Glob& earlier) { return earlier.type == glob.type; });
+            folder.withoutGlobs.insert(glob.type);
+            continue;
+        }
+        const bool dropped = std::any_of(moreImportant.begin(), moreImportant.end(), [&](const Folder& other) { return other.withoutGlobs.contains(glob.type); });
+        if (pattern.empty() || dropped)
+            continue;
+        while (!flags.empty()) {
+            const std::size_t comma = flags.find(',');
+            if (flags.substr(0, comma) == "cs")
+                glob.caseSensitive = true;
+            flags = comma == std::string_view::npos ? std::string_view() : flags.substr(comma + 1);
+        }
+        // A rule written twice, with flags and again without for readers that know
+        // none, counts once, as first written.
+        const bool repeated = std::any_of(globs.begin(), globs.end(), [&](const Glob& earlier) { return earlier.type == glob.type && earlier.written == pattern; });
+        if (repeated)
+            continue;
+        glob.written = std::string(pattern);
+        glob.pattern = glob.caseSensitive ? glob.written : lowered(pattern);
+        globs.push_back(std::move(glob));
+    }
+    for (Glob& glob : globs) {
+        const std::string_view pattern = glob.pattern;
+        if (!hasWildcard(pattern)) {
+            folder.literals.push_back(std::move(glob));
+        } else if (pattern.size() > 1 && pattern.front() == '*' && !hasWildcard(pattern.substr(1))) {
+            folder.longestSuffix = std::max(folder.longestSuffix, pattern.size() - 1);
+            const std::string suffix(pattern.substr(1));
+            folder.suffixes[suffix].push_back(std::move(glob));
+        } else {
+            folder.patterns.push_back(std::move(glob));
+        }
+    }
+    return folder;
+}
+
+std::optional<MimeGlobs::Match> MimeGlobs::match(std::string_view fileName) const
+{
+    if (!isAscii(fileName))
+        return std::nullopt;
+    const std::string lower = lowered(fileName);
+    Result result;
+    if (!fileName.empty()) {
+        for (const Folder& folder : mFolders)
+            matchFolder(folder, fileName, lower, result);
+    }
+    return result.take();
+}
+
+void MimeGlobs::matchFolder(const Folder& folder, std::string_view name, std::string_view lower, Result& result) const
+{
+    for (const Glob& glob : folder.literals) {
+        if ((glob.caseSensitive ? name : lower) == glob.pattern)
+            result.add(glob.type, glob.weight, glob.pattern.size());
+    }
+    // Suffixes: the longest that a rule names decides, and it never takes the whole
+    // name (".gz" is not a "*.gz"). The name's own case is tried only when its
+    // lower-case form matched nothing, and then admits case-sensitive rules.
+    const auto matchSuffix = [&](std::string_view text, bool caseSensitiveToo) {
+        for (std::size_t length = std::min(text.size() - 1, folder.longestSuffix); length > 0; --length) {
+            const auto found = folder.suffixes.find(text.substr(text.size() - length));
+            if (found == folder.suffixes.end())
+                continue;
+            bool any = false;
+            for (const Glob& glob : found->second) {
+                if (caseSensitiveToo || !glob.caseSensitive) {
+                    result.add(glob.type, glob.weight, length + 1);
+                    any = true;
+                }
+            }
+            if (any)
+                return;
+        }
+    };
+    if (result.empty()) {
+        matchSuffix(lower, false);
+        if (result.empty())
+            matchSuffix(name, true);
+    }
+    if (result.empty()) {
+        for (const Glob& glob : folder.patterns) {
+            if (wildcardMatches(glob.pattern, glob.caseSensitive ? name : lower))
+                result.add(glob.type, glob.weight, glob.pattern.size());
+        }
+    }
+}
