@@ -96,31 +96,21 @@ public:
         if (mFd >= 0)
             ::close(mFd);
         mFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
+        sockaddr_un address { .sun_family = AF_UNIX, .sun_path = {} };
         const std::string path = socket.string();
-        if (path.size() >= sizeof address.sun_path)
-            return false;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        std::memcpy(address.sun_path, path.c_str(), std::min(path.size(), sizeof address.sun_path - 1));
         const timeval patience { 5, 0 };
         ::setsockopt(mFd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-        if (::connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        std::vector<std::uint8_t> in(256);
+        // The versions; the kinds of security offered, of which 1 is none, and its
+        // result; then the server's greeting, whose last four bytes give the length of
+        // the name that ends it.
+        if (::connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || !receive(in.data(), 12) || !send("RFB 003.008\n", 12)
+            || !receive(in.data(), 1) || !receive(in.data() + 1, in[0]) || !std::memchr(in.data() + 1, 1, in[0]) || !send("\1", 1)
+            || !receive(in.data(), 4) || (in[0] | in[1] | in[2] | in[3]) != 0 || !send("\1", 1) || !receive(in.data(), 24))
             return false;
-        std::uint8_t version[12];
-        std::uint8_t count = 0;
-        if (!receive(version, sizeof version) || !send("RFB 003.008\n", 12) || !receive(&count, 1) || count == 0)
-            return false;
-        std::vector<std::uint8_t> kinds(count);
-        const std::uint8_t none = 1;
-        const std::uint8_t shared = 1;
-        std::uint8_t result[4];
-        // The server's greeting: size, pixel format, then a name of the length given last.
-        std::uint8_t greeting[24];
-        if (!receive(kinds.data(), count) || std::find(kinds.begin(), kinds.end(), none) == kinds.end() || !send(&none, 1)
-            || !receive(result, 4) || (result[0] | result[1] | result[2] | result[3]) != 0 || !send(&shared, 1) || !receive(greeting, sizeof greeting))
-            return false;
-        std::vector<std::uint8_t> name((greeting[20] << 24) | (greeting[21] << 16) | (greeting[22] << 8) | greeting[23]);
-        return receive(name.data(), name.size());
+        in.resize((std::size_t { in[20] } << 24) | (in[21] << 16) | (in[22] << 8) | in[23]);
+        return receive(in.data(), in.size());
     }
 
     // To (x, y) on the output, in its pixels, with the buttons of mask held (1: the left).
