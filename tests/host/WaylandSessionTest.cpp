@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -72,6 +75,67 @@ bool drawnAtDevicePixels(const WaylandCompositor::Grab& grab)
     }
     return false;
 }
+
+// A remote desktop's pointer through wayvnc, which gives the headless sway a virtual
+// pointer (sway has no other way to get one here); spoken in RFB 3.8 without security.
+class RemotePointer {
+public:
+    RemotePointer() = default;
+    RemotePointer(const RemotePointer&) = delete;
+    RemotePointer& operator=(const RemotePointer&) = delete;
+    ~RemotePointer()
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+
+    // False until wayvnc listens on socket and takes us as a client.
+    bool connect(const std::filesystem::path& socket)
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+        mFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address { .sun_family = AF_UNIX, .sun_path = {} };
+        const std::string path = socket.string();
+        std::memcpy(address.sun_path, path.c_str(), std::min(path.size(), sizeof address.sun_path - 1));
+        const timeval patience { 5, 0 };
+        ::setsockopt(mFd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+        std::vector<std::uint8_t> in(256);
+        // The versions; the kinds of security offered, of which 1 is none, and its
+        // result; then the server's greeting, whose last four bytes give the length of
+        // the name that ends it.
+        if (::connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || !receive(in.data(), 12) || !send("RFB 003.008\n", 12)
+            || !receive(in.data(), 1) || !receive(in.data() + 1, in[0]) || !std::memchr(in.data() + 1, 1, in[0]) || !send("\1", 1)
+            || !receive(in.data(), 4) || (in[0] | in[1] | in[2] | in[3]) != 0 || !send("\1", 1) || !receive(in.data(), 24))
+            return false;
+        in.resize((std::size_t { in[20] } << 24) | (in[21] << 16) | (in[22] << 8) | in[23]);
+        return receive(in.data(), in.size());
+    }
+
+    // To (x, y) on the output, in its pixels, with the buttons of mask held (1: the left).
+    bool move(int x, int y, std::uint8_t buttons = 0)
+    {
+        const std::uint8_t event[] = { 5, buttons, static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y >> 8), static_cast<std::uint8_t>(y) };
+        return send(event, sizeof event);
+    }
+
+private:
+    bool receive(void* into, std::size_t size)
+    {
+        auto* bytes = static_cast<std::uint8_t*>(into);
+        for (std::size_t got = 0; got < size;) {
+            const ssize_t now = ::recv(mFd, bytes + got, size - got, 0);
+            if (now <= 0)
+                return false;
+            got += static_cast<std::size_t>(now);
+        }
+        return true;
+    }
+
+    bool send(const void* bytes, std::size_t size) { return ::send(mFd, bytes, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size); }
+
+    int mFd { -1 };
+};
 
 }
 
@@ -187,4 +251,33 @@ TEST(WaylandSession, SwayidleStartsItOnIdleAndAKeyEndsIt)
     ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
     EXPECT_TRUE(eventually([&] { return fileContents(ended) == "0\n"; }, 5s));
     EXPECT_TRUE(idle.running());
+}
+
+TEST(WaylandSession, APointerEndsItWhenMovedPastTheSlackOrClicked)
+{
+    if (!std::filesystem::exists("/usr/bin/wayvnc"))
+        GTEST_SKIP() << "wayvnc is not installed (scripts/install-deps brings it)";
+    auto sway = startSway();
+    if (!sway)
+        GTEST_SKIP() << "sway is needed";
+    ScopedPreferences preferences;
+    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+    TemporaryFolder folder;
+    moduleSettings().setObject(PropertyValue(folder.path().string()), SettingsKey::ImageDir);
+    const auto socket = folder.path() / "vnc";
+    ProgramRun vnc({ "/usr/bin/wayvnc", "--unix-socket", socket.string() }, saverEnvironment(*sway, preferences));
+    RemotePointer pointer;
+    ASSERT_TRUE(eventually([&] { return pointer.connect(socket); }, 10s));
+    for (const bool click : { false, true }) {
+        SCOPED_TRACE(click ? "clicked" : "moved");
+        // Where the surface appears; it enters there, or at the first move after.
+        ASSERT_TRUE(pointer.move(100, 100));
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+        ASSERT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+        // A table knocked: under 10 pixels from either place it may have entered.
+        ASSERT_TRUE(pointer.move(105, 104));
+        EXPECT_FALSE(saver.wait(700));
+        ASSERT_TRUE(click ? pointer.move(105, 104, 1) : pointer.move(118, 100));
+        EXPECT_EQ(saver.wait(5000), 0);
+    }
 }
