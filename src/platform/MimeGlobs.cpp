@@ -10,7 +10,7 @@
 namespace {
 
 // A globs2 file is a few tens of KiB; a larger one is not what it claims to be.
-constexpr std::size_t kLargestGlobsFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestGlobsFile = std::size_t { 16 } << 20;
 
 bool isAscii(std::string_view text)
 {
@@ -184,55 +184,60 @@ std::shared_ptr<const MimeGlobs> MimeGlobs::fromTexts(const std::vector<std::str
     return globs;
 }
 
+// weight:type:pattern[:flags[:...]]; the pattern as written, or nothing for a line that
+// is not a rule.
+std::optional<MimeGlobs::Glob> MimeGlobs::parseRule(std::string_view line)
+{
+    const std::size_t first = line.find(':');
+    const std::size_t second = first == std::string_view::npos ? first : line.find(':', first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    Glob glob;
+    const auto [rest, error] = std::from_chars(line.data(), line.data() + first, glob.weight);
+    if (error != std::errc() || rest != line.data() + first)
+        return std::nullopt;
+    glob.type = std::string(line.substr(first + 1, second - first - 1));
+    std::string_view pattern = line.substr(second + 1);
+    std::string_view flags;
+    if (const std::size_t colon = pattern.find(':'); colon != std::string_view::npos) {
+        flags = pattern.substr(colon + 1);
+        flags = flags.substr(0, flags.find(':'));
+        pattern = pattern.substr(0, colon);
+    }
+    while (!flags.empty()) {
+        const std::size_t comma = flags.find(',');
+        if (flags.substr(0, comma) == "cs")
+            glob.caseSensitive = true;
+        flags = comma == std::string_view::npos ? std::string_view() : flags.substr(comma + 1);
+    }
+    glob.written = std::string(pattern);
+    return glob;
+}
+
 MimeGlobs::Folder MimeGlobs::parse(std::string_view text, const std::vector<Folder>& moreImportant)
 {
     Folder folder;
     std::vector<Glob> globs;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.empty() || line.front() == '#')
+        auto glob = line.empty() || line.front() == '#' ? std::nullopt : parseRule(line);
+        if (!glob)
             continue;
-        // weight:type:pattern[:flags[:...]]
-        const std::size_t first = line.find(':');
-        const std::size_t second = first == std::string_view::npos ? first : line.find(':', first + 1);
-        if (second == std::string_view::npos)
-            continue;
-        Glob glob;
-        const auto [rest, error] = std::from_chars(line.data(), line.data() + first, glob.weight);
-        if (error != std::errc() || rest != line.data() + first)
-            continue;
-        glob.type = std::string(line.substr(first + 1, second - first - 1));
-        std::string_view pattern = line.substr(second + 1);
-        std::string_view flags;
-        if (const std::size_t colon = pattern.find(':'); colon != std::string_view::npos) {
-            flags = pattern.substr(colon + 1);
-            flags = flags.substr(0, flags.find(':'));
-            pattern = pattern.substr(0, colon);
-        }
-        if (pattern == "__NOGLOBS__") {
-            std::erase_if(globs, [&](const Glob& earlier) { return earlier.type == glob.type; });
-            folder.withoutGlobs.insert(glob.type);
+        if (glob->written == "__NOGLOBS__") {
+            std::erase_if(globs, [&](const Glob& earlier) { return earlier.type == glob->type; });
+            folder.withoutGlobs.insert(glob->type);
             continue;
         }
-        const bool dropped = std::any_of(moreImportant.begin(), moreImportant.end(), [&](const Folder& other) { return other.withoutGlobs.contains(glob.type); });
-        if (pattern.empty() || dropped)
-            continue;
-        while (!flags.empty()) {
-            const std::size_t comma = flags.find(',');
-            if (flags.substr(0, comma) == "cs")
-                glob.caseSensitive = true;
-            flags = comma == std::string_view::npos ? std::string_view() : flags.substr(comma + 1);
-        }
+        const bool dropped = std::any_of(moreImportant.begin(), moreImportant.end(), [&](const Folder& other) { return other.withoutGlobs.contains(glob->type); });
         // A rule written twice, with flags and again without for readers that know
         // none, counts once, as first written.
-        const bool repeated = std::any_of(globs.begin(), globs.end(), [&](const Glob& earlier) { return earlier.type == glob.type && earlier.written == pattern; });
-        if (repeated)
+        const bool repeated = std::any_of(globs.begin(), globs.end(), [&](const Glob& earlier) { return earlier.type == glob->type && earlier.written == glob->written; });
+        if (glob->written.empty() || dropped || repeated)
             continue;
-        glob.written = std::string(pattern);
-        glob.pattern = glob.caseSensitive ? glob.written : lowered(pattern);
-        globs.push_back(std::move(glob));
+        glob->pattern = glob->caseSensitive ? glob->written : lowered(glob->written);
+        globs.push_back(std::move(*glob));
     }
     for (Glob& glob : globs) {
         const std::string_view pattern = glob.pattern;
@@ -262,36 +267,37 @@ std::optional<MimeGlobs::Match> MimeGlobs::match(std::string_view fileName) cons
     return result.take();
 }
 
+// Suffixes: the longest that a rule names decides, and it never takes the whole name
+// (".gz" is not a "*.gz"); caseSensitiveToo admits the case-sensitive rules.
+void MimeGlobs::matchSuffix(const Folder& folder, std::string_view text, bool caseSensitiveToo, Result& result)
+{
+    for (std::size_t length = std::min(text.size() - 1, folder.longestSuffix); length > 0; --length) {
+        const auto found = folder.suffixes.find(text.substr(text.size() - length));
+        if (found == folder.suffixes.end())
+            continue;
+        bool any = false;
+        for (const Glob& glob : found->second) {
+            if (caseSensitiveToo || !glob.caseSensitive) {
+                result.add(glob.type, glob.weight, length + 1);
+                any = true;
+            }
+        }
+        if (any)
+            return;
+    }
+}
+
 void MimeGlobs::matchFolder(const Folder& folder, std::string_view name, std::string_view lower, Result& result) const
 {
     for (const Glob& glob : folder.literals) {
         if ((glob.caseSensitive ? name : lower) == glob.pattern)
             result.add(glob.type, glob.weight, glob.pattern.size());
     }
-    // Suffixes: the longest that a rule names decides, and it never takes the whole
-    // name (".gz" is not a "*.gz"). The name's own case is tried only when its
-    // lower-case form matched nothing, and then admits case-sensitive rules.
-    const auto matchSuffix = [&](std::string_view text, bool caseSensitiveToo) {
-        for (std::size_t length = std::min(text.size() - 1, folder.longestSuffix); length > 0; --length) {
-            const auto found = folder.suffixes.find(text.substr(text.size() - length));
-            if (found == folder.suffixes.end())
-                continue;
-            bool any = false;
-            for (const Glob& glob : found->second) {
-                if (caseSensitiveToo || !glob.caseSensitive) {
-                    result.add(glob.type, glob.weight, length + 1);
-                    any = true;
-                }
-            }
-            if (any)
-                return;
-        }
-    };
-    if (result.empty()) {
-        matchSuffix(lower, false);
-        if (result.empty())
-            matchSuffix(name, true);
-    }
+    // The name's own case is tried only when its lower-case form matched nothing.
+    if (result.empty())
+        matchSuffix(folder, lower, false, result);
+    if (result.empty())
+        matchSuffix(folder, name, true, result);
     if (result.empty()) {
         for (const Glob& glob : folder.patterns) {
             if (wildcardMatches(glob.pattern, glob.caseSensitive ? name : lower))

@@ -61,7 +61,9 @@ private:
     };
     class Result;
 
+    static std::optional<Glob> parseRule(std::string_view line);
     static Folder parse(std::string_view text, const std::vector<Folder>& moreImportant);
+    static void matchSuffix(const Folder& folder, std::string_view text, bool caseSensitiveToo, Result& result);
     void matchFolder(const Folder& folder, std::string_view name, std::string_view lower, Result& result) const;
 
     std::vector<Folder> mFolders;
