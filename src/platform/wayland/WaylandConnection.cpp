@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/wayland/WaylandConnection.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -167,6 +169,10 @@ WaylandConnection::~WaylandConnection()
         zwlr_layer_shell_v1_destroy(mLayerShell);
     if (mXdgShell)
         xdg_wm_base_destroy(mXdgShell);
+    if (mViewporter)
+        wp_viewporter_destroy(mViewporter);
+    if (mFractionalScale)
+        wp_fractional_scale_manager_v1_destroy(mFractionalScale);
     if (mCompositor)
         wl_compositor_destroy(mCompositor);
     if (mRegistry)
@@ -188,7 +194,11 @@ void WaylandConnection::onGlobal(void* data, wl_registry* registry, std::uint32_
     else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0) {
         connection.mXdgShell = static_cast<xdg_wm_base*>(bind(xdg_wm_base_interface, 1));
         xdg_wm_base_add_listener(connection.mXdgShell, &WaylandConnectionEvents::xdgShell, &connection);
-    } else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2)
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0)
+        connection.mViewporter = static_cast<wp_viewporter*>(bind(wp_viewporter_interface, 1));
+    else if (std::strcmp(interface, wp_fractional_scale_manager_v1_interface.name) == 0)
+        connection.mFractionalScale = static_cast<wp_fractional_scale_manager_v1*>(bind(wp_fractional_scale_manager_v1_interface, 1));
+    else if (std::strcmp(interface, wl_output_interface.name) == 0 && version >= 2)
         connection.bindOutput(name, version);
     else if (std::strcmp(interface, wl_seat_interface.name) == 0 && connection.mWithInput && !connection.mSeat) {
         connection.mSeat = static_cast<wl_seat*>(bind(wl_seat_interface, 5));

@@ -14,6 +14,8 @@ struct wl_pointer;
 struct wl_registry;
 struct wl_seat;
 struct wl_touch;
+struct wp_fractional_scale_manager_v1;
+struct wp_viewporter;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 class WaylandConnection;
@@ -35,7 +37,8 @@ struct WaylandOutput {
 
 // A connection to the Wayland compositor named by WAYLAND_SOCKET or WAYLAND_DISPLAY,
 // with the globals a full-screen saver uses: the compositor, the layer shell or the
-// xdg shell, the seat's input devices and the outputs as they come and go.
+// xdg shell, the viewporter and fractional scaling where offered, the seat's input
+// devices and the outputs as they come and go.
 class WaylandConnection {
 public:
     // What the connection reports to its owner; every one is called from dispatch().
@@ -62,6 +65,10 @@ public:
     // Null when the compositor has no layer shell (then xdgShell() is not null).
     zwlr_layer_shell_v1* layerShell() const { return mLayerShell; }
     xdg_wm_base* xdgShell() const { return mXdgShell; }
+    // Both null unless the compositor offers both: a fractional scale is of no use
+    // without a viewport to draw it through, nor a viewport without one.
+    wp_viewporter* viewporter() const { return mFractionalScale ? mViewporter : nullptr; }
+    wp_fractional_scale_manager_v1* fractionalScale() const { return mViewporter ? mFractionalScale : nullptr; }
     // The outputs described so far; owned by the connection.
     std::vector<WaylandOutput*> outputs() const;
     // The EGL display on this connection (an EGLDisplay); null when EGL cannot be had.
@@ -94,6 +101,8 @@ private:
     wl_compositor* mCompositor { nullptr };
     zwlr_layer_shell_v1* mLayerShell { nullptr };
     xdg_wm_base* mXdgShell { nullptr };
+    wp_viewporter* mViewporter { nullptr };
+    wp_fractional_scale_manager_v1* mFractionalScale { nullptr };
     wl_seat* mSeat { nullptr };
     wl_keyboard* mKeyboard { nullptr };
     wl_pointer* mPointer { nullptr };

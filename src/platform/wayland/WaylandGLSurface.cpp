@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/wayland/WaylandGLSurface.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
 #include <EGL/egl.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 #include <wayland-client.h>
@@ -16,6 +19,10 @@ struct WaylandGLSurfaceEvents {
 
     static constexpr wl_callback_listener frame {
         [](void* data, wl_callback*, std::uint32_t) { of(data).frameTaken(); },
+    };
+
+    static constexpr wp_fractional_scale_v1_listener fractionalScale {
+        [](void* data, wp_fractional_scale_v1*, std::uint32_t scale) { of(data).mPreferred120 = scale; },
     };
 
     static constexpr zwlr_layer_surface_v1_listener layer {
@@ -50,7 +57,13 @@ std::unique_ptr<WaylandGLSurface> WaylandGLSurface::create(WaylandConnection& co
 {
     std::unique_ptr<WaylandGLSurface> gl(new WaylandGLSurface(connection, output));
     gl->mScale = output.scale;
+    gl->mScale120 = 120 * static_cast<std::uint32_t>(output.scale);
     gl->mSurface = wl_compositor_create_surface(connection.compositor());
+    if (gl->mSurface && connection.viewporter() && connection.fractionalScale()) {
+        gl->mViewport = wp_viewporter_get_viewport(connection.viewporter(), gl->mSurface);
+        gl->mFractionalScale = wp_fractional_scale_manager_v1_get_fractional_scale(connection.fractionalScale(), gl->mSurface);
+        wp_fractional_scale_v1_add_listener(gl->mFractionalScale, &WaylandGLSurfaceEvents::fractionalScale, gl.get());
+    }
     if (!gl->mSurface || !gl->makeContext(format) || !gl->makeRole(layer)) {
         std::fprintf(stderr, "skyvanes: cannot make an OpenGL surface on the Wayland display\n");
         return nullptr;
@@ -158,6 +171,10 @@ WaylandGLSurface::~WaylandGLSurface()
         xdg_toplevel_destroy(mToplevel);
     if (mXdgSurface)
         xdg_surface_destroy(mXdgSurface);
+    if (mFractionalScale)
+        wp_fractional_scale_v1_destroy(mFractionalScale);
+    if (mViewport)
+        wp_viewport_destroy(mViewport);
     if (mSurface)
         wl_surface_destroy(mSurface);
 }
@@ -198,6 +215,21 @@ void WaylandGLSurface::configure(int width, int height)
 bool WaylandGLSurface::prepareFrame()
 {
     const bool resized = mPendingWidth != mWidth || mPendingHeight != mHeight;
+    if (mViewport) {
+        // Until the compositor says which fractional scale it prefers (once the surface
+        // is on the output), the output's whole one; the buffer scale stays 1.
+        const std::uint32_t wanted = mPreferred120 > 0 ? mPreferred120 : 120 * static_cast<std::uint32_t>(mOutput.scale);
+        if (!resized && wanted == mScale120 && mWidth > 0)
+            return false;
+        mWidth = mPendingWidth;
+        mHeight = mPendingHeight;
+        mScale120 = wanted;
+        const auto device = [wanted](int logical) { return static_cast<int>(std::lround(logical * (wanted / 120.0))); };
+        if (mWidth > 0 && mHeight > 0)
+            wp_viewport_set_destination(mViewport, mWidth, mHeight);
+        wl_egl_window_resize(mWindow, device(mWidth), device(mHeight), 0, 0);
+        return resized;
+    }
     if (!resized && mScale == mOutput.scale && mWidth > 0)
         return false;
     mWidth = mPendingWidth;

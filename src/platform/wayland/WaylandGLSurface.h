@@ -10,6 +10,8 @@
 struct wl_callback;
 struct wl_egl_window;
 struct wl_surface;
+struct wp_fractional_scale_v1;
+struct wp_viewport;
 struct xdg_surface;
 struct xdg_toplevel;
 struct zwlr_layer_surface_v1;
@@ -18,7 +20,8 @@ struct zwlr_layer_surface_v1;
 // OpenGL, compatibility profile). On a compositor with the layer shell it is a layer
 // surface anchored to every edge; without one, a full-screen xdg toplevel on that
 // output. It draws at the output's device pixels: its size is logical, its buffer that
-// size times the output's scale.
+// size times the output's scale, or times the surface's fractional scale where the
+// compositor offers one (then shown through a viewport of the logical size).
 class WaylandGLSurface : public GLSurface {
 public:
     enum class Layer {
@@ -38,7 +41,7 @@ public:
     bool makeCurrent() override;
     // Asks to be told when the compositor takes this frame, then shows it.
     void swapBuffers() override;
-    double devicePixelRatio() const override { return mScale; }
+    double devicePixelRatio() const override { return mViewport ? mScale120 / 120.0 : mScale; }
 
     // Called once, when the compositor first gives the surface its size.
     void setConfiguredHandler(std::function<void()> handler) { mOnConfigured = std::move(handler); }
@@ -75,6 +78,8 @@ private:
     zwlr_layer_surface_v1* mLayerSurface { nullptr };
     xdg_surface* mXdgSurface { nullptr };
     xdg_toplevel* mToplevel { nullptr };
+    wp_viewport* mViewport { nullptr };
+    wp_fractional_scale_v1* mFractionalScale { nullptr };
     wl_callback* mFrameCallback { nullptr };
     wl_egl_window* mWindow { nullptr };
     void* mEglSurface { nullptr };
@@ -86,6 +91,10 @@ private:
     int mWidth { 0 };
     int mHeight { 0 };
     int mScale { 1 };
+    // With a viewport: the scale the compositor prefers, in 120ths (0 until told), and
+    // the one the buffer was last sized for.
+    std::uint32_t mPreferred120 { 0 };
+    std::uint32_t mScale120 { 120 };
     std::function<void()> mOnConfigured;
     std::function<void()> mOnClosed;
 
