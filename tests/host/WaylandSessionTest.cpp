@@ -137,41 +137,54 @@ private:
     int mFd { -1 };
 };
 
+// A private headless sway, the saver's settings with the background colour, and a
+// picture folder, empty unless a test fills it.
+class SwaySession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mSway = startSway();
+        if (!mSway)
+            GTEST_SKIP() << "sway is needed";
+        moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
+        moduleSettings().setObject(PropertyValue(mFolder.path().string()), SettingsKey::ImageDir);
+    }
+
+    std::vector<std::string> environment() const { return saverEnvironment(*mSway, mPreferences); }
+
+    ScopedPreferences mPreferences;
+    TemporaryFolder mFolder;
+    std::unique_ptr<WaylandCompositor> mSway;
+};
+
 }
 
-TEST(WaylandSession, FullscreenCoversEveryOutputEvenOneAddedAtDevicePixelsAndEndsOnAKeyOrWithTheCompositor)
+TEST_F(SwaySession, FullscreenCoversEveryOutputEvenOneAddedAtDevicePixelsAndEndsOnAKeyOrWithTheCompositor)
 {
-    auto sway = startSway();
-    if (!sway)
-        GTEST_SKIP() << "sway is needed";
-    ScopedPreferences preferences;
-    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
-    TemporaryFolder empty;
-    moduleSettings().setObject(PropertyValue(empty.path().string()), SettingsKey::ImageDir);
     {
-        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
-        ASSERT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
-        ASSERT_TRUE(sway->command("create_output"));
-        ASSERT_TRUE(sway->command("output HEADLESS-2 mode 320x240 scale 2"));
-        EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480) && coveredInBackground(*sway, "HEADLESS-2", 320, 240); }, 20s));
-        ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, environment());
+        ASSERT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480); }, 20s));
+        ASSERT_TRUE(mSway->command("create_output"));
+        ASSERT_TRUE(mSway->command("output HEADLESS-2 mode 320x240 scale 2"));
+        EXPECT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480) && coveredInBackground(*mSway, "HEADLESS-2", 320, 240); }, 20s));
+        ASSERT_EQ(mSway->run("wtype -s 300 q"), 0);
         EXPECT_EQ(saver.wait(5000), 0);
     }
 
     // With pictures, the scale-2 output shows them at its own resolution.
     moduleSettings().setObject(PropertyValue(std::string(SKYVANES_SOURCE_DIR "/resources/demo")), SettingsKey::ImageDir);
-    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
+    ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, environment());
     std::optional<WaylandCompositor::Grab> shown;
     // Pictures on the background, not the bare output the compositor shows before.
     const auto showsPictures = [](const WaylandCompositor::Grab& grab) {
         const std::size_t other = grab.countOther(kBackground);
         return other > 2000 && other < grab.rgb.size() / 3 / 2;
     };
-    EXPECT_TRUE(eventually([&] { return (shown = sway->grab("HEADLESS-2")) && showsPictures(*shown); }, 30s));
+    EXPECT_TRUE(eventually([&] { return (shown = mSway->grab("HEADLESS-2")) && showsPictures(*shown); }, 30s));
     ASSERT_TRUE(shown);
     EXPECT_TRUE(drawnAtDevicePixels(*shown));
     // Killed while the saver draws: no crash, and the run ends as when it is told to.
-    ::kill(sway->pid(), SIGKILL);
+    ::kill(mSway->pid(), SIGKILL);
     EXPECT_EQ(saver.wait(5000), 0);
 }
 
@@ -200,80 +213,64 @@ TEST(WaylandSession, WithoutTheLayerShellAFullscreenToplevelDrawsAndEndsOnSigter
     EXPECT_EQ(saver.signalAndWait(SIGTERM, 5000), 0);
 }
 
-TEST(WaylandSession, BackgroundOnAHandedOverConnectionTakesNoInputAndEndsWithIt)
+TEST_F(SwaySession, BackgroundOnAHandedOverConnectionTakesNoInputAndEndsWithIt)
 {
-    auto sway = startSway();
-    if (!sway)
-        GTEST_SKIP() << "sway is needed";
-    ScopedPreferences preferences;
     // As a lock screen does: connect to the compositor, hand the connection over.
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
-    const std::string path = sway->socketPath().string();
+    const std::string path = mSway->socketPath().string();
     ASSERT_LT(path.size(), sizeof address.sun_path);
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    auto environment = saverEnvironment(*sway, preferences);
-    std::erase_if(environment, [](const std::string& assignment) { return assignment.starts_with("WAYLAND_DISPLAY="); });
-    environment.insert(environment.end(), { "WAYLAND_DISPLAY=", "WAYLAND_SOCKET=" + std::to_string(fd) });
-    ProgramRun saver({ SKYVANES_BINARY, "--background", "-BackColor", "#203040" }, environment);
+    auto handedOver = environment();
+    std::erase_if(handedOver, [](const std::string& assignment) { return assignment.starts_with("WAYLAND_DISPLAY="); });
+    handedOver.insert(handedOver.end(), { "WAYLAND_DISPLAY=", "WAYLAND_SOCKET=" + std::to_string(fd) });
+    ProgramRun saver({ SKYVANES_BINARY, "--background", "-BackColor", "#203040" }, handedOver);
     ::close(fd);
-    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480); }, 20s));
     // Deaf to keys, and behind an ordinary window.
-    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    ASSERT_EQ(mSway->run("wtype -s 300 q"), 0);
     EXPECT_FALSE(saver.wait(500));
     {
-        ProgramRun window({ "/usr/bin/weston-flower" }, saverEnvironment(*sway, preferences));
-        EXPECT_TRUE(eventually([&] { const auto grab = sway->grab("HEADLESS-1"); return grab && grab->countOther(kBackground) > 10000; }, 10s));
+        ProgramRun window({ "/usr/bin/weston-flower" }, environment());
+        EXPECT_TRUE(eventually([&] { const auto grab = mSway->grab("HEADLESS-1"); return grab && grab->countOther(kBackground) > 10000; }, 10s));
     }
-    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 5s));
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480); }, 5s));
     EXPECT_TRUE(saver.running());
-    ::kill(sway->pid(), SIGKILL);
+    ::kill(mSway->pid(), SIGKILL);
     EXPECT_EQ(saver.wait(5000), 0);
 }
 
-TEST(WaylandSession, SwayidleStartsItOnIdleAndAKeyEndsIt)
+TEST_F(SwaySession, SwayidleStartsItOnIdleAndAKeyEndsIt)
 {
-    auto sway = startSway();
-    if (!sway)
-        GTEST_SKIP() << "sway is needed";
-    if (sway->run("command -v swayidle") != 0)
+    if (mSway->run("command -v swayidle") != 0)
         GTEST_SKIP() << "swayidle is not installed (scripts/install-deps brings it)";
-    ScopedPreferences preferences;
-    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
     TemporaryFolder folder;
     const auto ended = folder.path() / "ended";
     // The README's line, with a short timeout and a mark left when the saver is gone.
     const std::string saver = std::string("'") + SKYVANES_BINARY + "' --fullscreen; echo $? > '" + ended.string() + "'";
-    ProgramRun idle({ "/usr/bin/swayidle", "-w", "timeout", "1", saver }, saverEnvironment(*sway, preferences));
-    EXPECT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
-    ASSERT_EQ(sway->run("wtype -s 300 q"), 0);
+    ProgramRun idle({ "/usr/bin/swayidle", "-w", "timeout", "1", saver }, environment());
+    EXPECT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480); }, 20s));
+    ASSERT_EQ(mSway->run("wtype -s 300 q"), 0);
     EXPECT_TRUE(eventually([&] { return fileContents(ended) == "0\n"; }, 5s));
     EXPECT_TRUE(idle.running());
 }
 
-TEST(WaylandSession, APointerEndsItWhenMovedPastTheSlackOrClicked)
+TEST_F(SwaySession, APointerEndsItWhenMovedPastTheSlackOrClicked)
 {
     if (!std::filesystem::exists("/usr/bin/wayvnc"))
         GTEST_SKIP() << "wayvnc is not installed (scripts/install-deps brings it)";
-    auto sway = startSway();
-    if (!sway)
-        GTEST_SKIP() << "sway is needed";
-    ScopedPreferences preferences;
-    moduleSettings().setColor(*Color::fromHex("#203040"), SettingsKey::BackColor);
-    TemporaryFolder folder;
-    moduleSettings().setObject(PropertyValue(folder.path().string()), SettingsKey::ImageDir);
-    const auto socket = folder.path() / "vnc";
-    ProgramRun vnc({ "/usr/bin/wayvnc", "--unix-socket", socket.string() }, saverEnvironment(*sway, preferences));
+    const auto socket = mFolder.path() / "vnc";
+    ProgramRun vnc({ "/usr/bin/wayvnc", "--unix-socket", socket.string() }, environment());
     RemotePointer pointer;
     ASSERT_TRUE(eventually([&] { return pointer.connect(socket); }, 10s));
     for (const bool click : { false, true }) {
         SCOPED_TRACE(click ? "clicked" : "moved");
         // Where the surface appears; it enters there, or at the first move after.
         ASSERT_TRUE(pointer.move(100, 100));
-        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, saverEnvironment(*sway, preferences));
-        ASSERT_TRUE(eventually([&] { return coveredInBackground(*sway, "HEADLESS-1", 640, 480); }, 20s));
+        ProgramRun saver({ SKYVANES_BINARY, "--fullscreen" }, environment());
+        ASSERT_TRUE(eventually([&] { return coveredInBackground(*mSway, "HEADLESS-1", 640, 480); }, 20s));
         // A table knocked: under 10 pixels from either place it may have entered.
         ASSERT_TRUE(pointer.move(105, 104));
         EXPECT_FALSE(saver.wait(700));

@@ -92,13 +92,17 @@ MimeDatabase::MimeType QtMimeDatabase::mimeTypeForName(const std::string& path) 
     return described(type);
 }
 
+std::optional<MimeDatabase::MimeType> QtMimeDatabase::cachedDescription(const std::string& name) const
+{
+    std::lock_guard lock(mMutex);
+    const auto found = mDescriptions.find(name);
+    return found != mDescriptions.end() ? std::optional(found->second) : std::nullopt;
+}
+
 std::optional<MimeDatabase::MimeType> QtMimeDatabase::described(const std::string& name) const
 {
-    {
-        std::lock_guard lock(mMutex);
-        if (const auto found = mDescriptions.find(name); found != mDescriptions.end())
-            return found->second;
-    }
+    if (auto cached = cachedDescription(name))
+        return cached;
     const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromStdString(name));
     if (!type.isValid())
         return std::nullopt;
@@ -108,11 +112,8 @@ std::optional<MimeDatabase::MimeType> QtMimeDatabase::described(const std::strin
 MimeDatabase::MimeType QtMimeDatabase::described(const QMimeType& type) const
 {
     std::string name = type.name().toStdString();
-    {
-        std::lock_guard lock(mMutex);
-        if (const auto found = mDescriptions.find(name); found != mDescriptions.end())
-            return found->second;
-    }
+    if (auto cached = cachedDescription(name))
+        return *cached;
     // Looked up outside the lock: two threads may both describe a type once, and
     // either answer is the same.
     MimeType result { name, type.comment().toStdString(), {}, false };

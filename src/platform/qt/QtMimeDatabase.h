@@ -29,6 +29,7 @@ public:
 private:
     MimeType typeByQt(const std::string& path) const;
     MimeType typeByContent(const std::string& path, const MimeGlobs::Match& match) const;
+    std::optional<MimeType> cachedDescription(const std::string& name) const;
     std::optional<MimeType> described(const std::string& name) const;
     MimeType described(const QMimeType& type) const;
 

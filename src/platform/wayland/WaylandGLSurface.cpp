@@ -56,7 +56,6 @@ struct WaylandGLSurfaceEvents {
 std::unique_ptr<WaylandGLSurface> WaylandGLSurface::create(WaylandConnection& connection, WaylandOutput& output, Layer layer, const PixelFormat& format)
 {
     std::unique_ptr<WaylandGLSurface> gl(new WaylandGLSurface(connection, output));
-    gl->mScale = output.scale;
     gl->mScale120 = 120 * static_cast<std::uint32_t>(output.scale);
     gl->mSurface = wl_compositor_create_surface(connection.compositor());
     if (gl->mSurface && connection.viewporter() && connection.fractionalScale()) {
@@ -138,7 +137,7 @@ bool WaylandGLSurface::makeContext(const PixelFormat& format)
     // The output's size until the compositor gives the surface's: Mesa may draw the
     // first frame at the size the window was made with, and a buffer that is not a
     // whole multiple of the scale is refused.
-    mWindow = wl_egl_window_create(mSurface, std::max(mOutput.width, mScale), std::max(mOutput.height, mScale));
+    mWindow = wl_egl_window_create(mSurface, std::max(mOutput.width, mOutput.scale), std::max(mOutput.height, mOutput.scale));
     if (!mWindow)
         return false;
     mEglSurface = eglCreateWindowSurface(display, config, reinterpret_cast<EGLNativeWindowType>(mWindow), nullptr);
@@ -215,29 +214,22 @@ void WaylandGLSurface::configure(int width, int height)
 bool WaylandGLSurface::prepareFrame()
 {
     const bool resized = mPendingWidth != mWidth || mPendingHeight != mHeight;
-    if (mViewport) {
-        // Until the compositor says which fractional scale it prefers (once the surface
-        // is on the output), the output's whole one; the buffer scale stays 1.
-        const std::uint32_t wanted = mPreferred120 > 0 ? mPreferred120 : 120 * static_cast<std::uint32_t>(mOutput.scale);
-        if (!resized && wanted == mScale120 && mWidth > 0)
-            return false;
-        mWidth = mPendingWidth;
-        mHeight = mPendingHeight;
-        mScale120 = wanted;
-        const auto device = [wanted](int logical) { return static_cast<int>(std::lround(logical * (wanted / 120.0))); };
-        if (mWidth > 0 && mHeight > 0)
-            wp_viewport_set_destination(mViewport, mWidth, mHeight);
-        wl_egl_window_resize(mWindow, device(mWidth), device(mHeight), 0, 0);
-        return resized;
-    }
-    if (!resized && mScale == mOutput.scale && mWidth > 0)
+    // Through a viewport, the fractional scale the compositor prefers once the surface
+    // is on the output, the output's whole one until then; else the output's, as the
+    // buffer scale.
+    const std::uint32_t wanted = mViewport && mPreferred120 > 0 ? mPreferred120 : 120 * static_cast<std::uint32_t>(mOutput.scale);
+    if (!resized && wanted == mScale120 && mWidth > 0)
         return false;
     mWidth = mPendingWidth;
     mHeight = mPendingHeight;
-    mScale = mOutput.scale;
-    // Both take effect with the commit of the next frame, which is drawn at this size.
-    wl_surface_set_buffer_scale(mSurface, mScale);
-    wl_egl_window_resize(mWindow, mWidth * mScale, mHeight * mScale, 0, 0);
+    mScale120 = wanted;
+    // These take effect with the commit of the next frame, which is drawn at this size.
+    if (!mViewport)
+        wl_surface_set_buffer_scale(mSurface, static_cast<std::int32_t>(wanted / 120));
+    else if (mWidth > 0 && mHeight > 0)
+        wp_viewport_set_destination(mViewport, mWidth, mHeight);
+    const auto device = [wanted](int logical) { return static_cast<int>(std::lround(logical * (wanted / 120.0))); };
+    wl_egl_window_resize(mWindow, device(mWidth), device(mHeight), 0, 0);
     return resized;
 }
 

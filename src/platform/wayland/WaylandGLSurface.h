@@ -41,7 +41,7 @@ public:
     bool makeCurrent() override;
     // Asks to be told when the compositor takes this frame, then shows it.
     void swapBuffers() override;
-    double devicePixelRatio() const override { return mViewport ? mScale120 / 120.0 : mScale; }
+    double devicePixelRatio() const override { return mScale120 / 120.0; }
 
     // Called once, when the compositor first gives the surface its size.
     void setConfiguredHandler(std::function<void()> handler) { mOnConfigured = std::move(handler); }
@@ -90,9 +90,8 @@ private:
     int mPendingHeight { 0 };
     int mWidth { 0 };
     int mHeight { 0 };
-    int mScale { 1 };
-    // With a viewport: the scale the compositor prefers, in 120ths (0 until told), and
-    // the one the buffer was last sized for.
+    // The fractional scale the compositor prefers, in 120ths (0 until told; only with a
+    // viewport), and the scale the buffer was last sized for.
     std::uint32_t mPreferred120 { 0 };
     std::uint32_t mScale120 { 120 };
     std::function<void()> mOnConfigured;
