@@ -2,7 +2,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What shared-mime-info says a file is. The core only declares it; the program
@@ -15,9 +17,15 @@ public:
         std::string name; // "image/jpeg"; empty when nothing is known
         std::string comment; // "JPEG image", in the person's language
         std::vector<std::string> ancestors; // every parent type, nearest first
-        // True when the name alone gave the type, so that another name ending the
-        // same way has it too; false when the first bytes had to decide.
-        bool byName { false };
+    };
+
+    // What a file's name alone says of its type.
+    struct NameTypes {
+        // One: the file's type, whatever it holds; several: its first bytes pick one
+        // of them; none: its first bytes alone tell.
+        std::vector<std::string> types;
+        // Every name with the same text after its first dot is typed alike.
+        bool sameAfterFirstDot { false };
     };
 
     virtual ~MimeDatabase() = default;
@@ -29,6 +37,14 @@ public:
     // The type of the file at path by its name alone, for files whose content must
     // not be read (those of the kernel's pseudo file systems, where a read may block).
     virtual MimeType mimeTypeForName(const std::string& path) const = 0;
+
+    // What the file name (without its folder) says, read from nothing but the name;
+    // nothing when that cannot be told apart from the file, which mimeTypeForFile
+    // then judges whole.
+    virtual std::optional<NameTypes> typesForName(std::string_view /*name*/) const { return std::nullopt; }
+
+    // The type called name ("image/jpeg"), or nothing when none is known by it.
+    virtual std::optional<MimeType> mimeTypeNamed(const std::string& /*name*/) const { return std::nullopt; }
 
     // The database the queries use; null until one is installed (then no file has
     // a content type).

@@ -153,15 +153,20 @@ public:
             mTypes.push_back(type);
     }
     bool empty() const { return mTypes.empty(); }
+    // Patterns may look at any part of the name.
+    void notePatternsTried() { mPatternsTried = true; }
+    bool patternsTried() const { return mPatternsTried; }
     Match take()
     {
         std::sort(mTypes.begin(), mTypes.end());
-        return { std::move(mTypes), mSeen.size() };
+        std::sort(mSeen.begin(), mSeen.end());
+        return { std::move(mTypes), std::move(mSeen), false };
     }
 
 private:
     std::vector<std::string> mTypes;
     std::vector<std::string> mSeen;
+    bool mPatternsTried { false };
     int mWeight { 0 };
     std::size_t mLength { 0 };
 };
@@ -181,6 +186,19 @@ std::shared_ptr<const MimeGlobs> MimeGlobs::fromTexts(const std::vector<std::str
     auto globs = std::make_shared<MimeGlobs>();
     for (const std::string& text : texts)
         globs->mFolders.push_back(parse(text, globs->mFolders));
+    // A literal name matches only itself, and a suffix whose first dot is not its
+    // first character also looks at what comes before that dot.
+    auto noteReach = [&](std::string_view text) {
+        const std::size_t dot = text.find('.');
+        if (dot != std::string_view::npos && dot > 0)
+            globs->mReachingEndings.insert(lowered(text.substr(dot + 1)));
+    };
+    for (const Folder& folder : globs->mFolders) {
+        for (const Glob& glob : folder.literals)
+            noteReach(glob.pattern);
+        for (const auto& [suffix, rules] : folder.suffixes)
+            noteReach(suffix);
+    }
     return globs;
 }
 
@@ -264,7 +282,12 @@ std::optional<MimeGlobs::Match> MimeGlobs::match(std::string_view fileName) cons
         for (const Folder& folder : mFolders)
             matchFolder(folder, fileName, lower, result);
     }
-    return result.take();
+    const std::size_t dot = fileName.find('.');
+    const bool sameAfterFirstDot = !result.empty() && !result.patternsTried() && dot != std::string_view::npos && dot > 0
+        && !mReachingEndings.contains(std::string_view(lower).substr(dot + 1));
+    Match match = result.take();
+    match.sameAfterFirstDot = sameAfterFirstDot;
+    return match;
 }
 
 // Suffixes: the longest that a rule names decides, and it never takes the whole name
@@ -298,7 +321,8 @@ void MimeGlobs::matchFolder(const Folder& folder, std::string_view name, std::st
         matchSuffix(folder, lower, false, result);
     if (result.empty())
         matchSuffix(folder, name, true, result);
-    if (result.empty()) {
+    if (result.empty() && !folder.patterns.empty()) {
+        result.notePatternsTried();
         for (const Glob& glob : folder.patterns) {
             if (wildcardMatches(glob.pattern, glob.caseSensitive ? name : lower))
                 result.add(glob.type, glob.weight, glob.pattern.size());

@@ -16,10 +16,14 @@
 class MimeGlobs {
 public:
     // What a name matched: the types of the strongest rules (highest weight, then
-    // longest pattern), sorted by name, and how many distinct types matched at all.
+    // longest pattern), and every type any rule gave it, each sorted by name.
     struct Match {
         std::vector<std::string> types;
-        std::size_t typesMatched { 0 };
+        std::vector<std::string> allTypes;
+        // Every name whose text after its first dot is this name's matches alike
+        // (the rule that decided looked at no more, and no rule looks further), so
+        // what the name gives may be kept for that text.
+        bool sameAfterFirstDot { false };
     };
 
     // The globs2 files of XDG_DATA_HOME (default ~/.local/share), then of each folder
@@ -67,4 +71,8 @@ private:
     void matchFolder(const Folder& folder, std::string_view name, std::string_view lower, Result& result) const;
 
     std::vector<Folder> mFolders;
+    // The texts after the first dot of literal names ("txt" of "CMakeLists.txt") and
+    // of suffixes that reach before a dot ("gz" of "*-bin.gz"), lower-case: a name
+    // ending in one is not typed by that text alone.
+    std::unordered_set<std::string, Hash, std::equal_to<>> mReachingEndings;
 };

@@ -39,32 +39,50 @@ std::size_t index(QueryAttribute attribute)
 
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryFor(const std::string& path, std::string_view name, bool contentReadable)
+const std::vector<const FileAttributes::TypeCache::Entry*>* FileAttributes::TypeCache::candidatesFor(std::string_view name)
 {
-    // Names are matched by their globs, which only look at what follows the first
-    // dot. A name without one, or with a suffix that no single type claims, is
-    // judged by its content, which says nothing of other files with that suffix.
-    const std::size_t dot = name.find('.', 1);
-    const bool suffixed = dot != std::string_view::npos && dot + 1 < name.size();
-    const std::string_view suffix = suffixed ? name.substr(dot + 1) : std::string_view();
-    if (suffixed) {
+    const std::size_t dot = name.find('.');
+    const std::string_view suffix = dot != std::string_view::npos && dot > 0 ? name.substr(dot + 1) : std::string_view();
+    if (!suffix.empty()) {
         if (auto found = mBySuffix.find(suffix); found != mBySuffix.end())
-            return *found->second;
+            return &found->second;
     }
-    bool byName = false;
-    const Entry& entry = entryOf(path, byName, contentReadable);
-    if (suffixed && byName)
-        mBySuffix.emplace(std::string(suffix), &entry);
-    return entry;
+    auto types = mDatabase ? mDatabase->typesForName(name) : std::nullopt;
+    if (!types)
+        return nullptr;
+    std::vector<const Entry*> candidates;
+    for (const std::string& type : types->types) {
+        auto known = mByTypeName.find(type);
+        if (known == mByTypeName.end()) {
+            const auto described = mDatabase->mimeTypeNamed(type);
+            known = mByTypeName.emplace(type, described ? &entryOf(*described) : nullptr).first;
+        }
+        // A type named by a rule but defined nowhere is left to the whole look-up.
+        if (!known->second)
+            return nullptr;
+        candidates.push_back(known->second);
+    }
+    if (!suffix.empty() && types->sameAfterFirstDot)
+        return &mBySuffix.emplace(std::string(suffix), std::move(candidates)).first->second;
+    mCandidates = std::move(candidates);
+    return &mCandidates;
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryOf(const std::string& path, bool& byName, bool contentReadable)
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryForContent(const std::string& path)
 {
     static const Entry kNone;
-    if (!mDatabase)
-        return kNone;
-    const MimeDatabase::MimeType type = contentReadable ? mDatabase->mimeTypeForFile(path) : mDatabase->mimeTypeForName(path);
-    byName = type.byName;
+    return mDatabase ? entryOf(mDatabase->mimeTypeForFile(path)) : kNone;
+}
+
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryForName(const std::string& path)
+{
+    static const Entry kNone;
+    return mDatabase ? entryOf(mDatabase->mimeTypeForName(path)) : kNone;
+}
+
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryOf(const MimeDatabase::MimeType& type)
+{
+    static const Entry kNone;
     if (type.name.empty())
         return kNone;
     auto [found, added] = mByType.try_emplace(type.name + '\n' + type.comment);
@@ -128,14 +146,38 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
 {
     // The values stay in the cache: a walk asks for a type tree per file, and
     // copying its strings would cost more than everything else.
-    if (!mTypeEntry)
-        mTypeEntry = &mTypes.entryFor(mPath, mName, mContentReadable);
+    if (!mTypeEntry) {
+        const auto* candidates = mContentReadable ? mTypes.candidatesFor(mName) : nullptr;
+        if (!mContentReadable) {
+            mTypeEntry = &mTypes.entryForName(mPath);
+        } else if (candidates && !candidates->empty()) {
+            mTypeEntry = candidates->front();
+            if (candidates->size() > 1)
+                mTypeCandidates = candidates;
+        } else {
+            mTypeEntry = &mTypes.entryForContent(mPath);
+        }
+    }
     switch (attribute) {
     case QueryAttribute::ContentType: return mTypeEntry->contentType;
     case QueryAttribute::ContentTypeTree: return mTypeEntry->contentTypeTree;
     case QueryAttribute::Kind: return mTypeEntry->kind;
     default: return mTypeEntry->groupId;
     }
+}
+
+bool FileAttributes::nextTypeCandidate()
+{
+    if (!mTypeCandidates || mTypeCandidate + 1 >= mTypeCandidates->size())
+        return false;
+    mTypeEntry = (*mTypeCandidates)[++mTypeCandidate];
+    return true;
+}
+
+void FileAttributes::settleType()
+{
+    mTypeCandidates = nullptr;
+    mTypeEntry = &mTypes.entryForContent(mPath);
 }
 
 void FileAttributes::readStatus()

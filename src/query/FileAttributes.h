@@ -48,8 +48,9 @@ enum class QueryAttribute {
 // size a read of the picture's header. Links are judged by their target.
 class FileAttributes {
 public:
-    // MIME look-ups remembered by name suffix, so a walk asks the database once per
-    // kind of name. Not shared between threads.
+    // MIME look-ups remembered by the text after a name's first dot, so a walk asks
+    // the database once per kind of name, and types' values by type, built once.
+    // Not shared between threads.
     class TypeCache {
     public:
         explicit TypeCache(std::shared_ptr<const MimeDatabase> database)
@@ -59,23 +60,28 @@ public:
         struct Entry {
             std::vector<QueryValue> contentType, contentTypeTree, kind, groupId;
         };
-        // The entry for the file, owned by the cache: the one kept for its name's
-        // suffix when the name alone tells the type, otherwise the one kept for the
-        // type its content gives; by its name alone when its content may not be read.
-        const Entry& entryFor(const std::string& path, std::string_view name, bool contentReadable);
+        // The types the name alone allows (see MimeDatabase::NameTypes), owned by the
+        // cache until the next call; null when the name cannot tell without the file.
+        const std::vector<const Entry*>* candidatesFor(std::string_view name);
+        // The file's type by its name and, where that leaves it open, its first bytes.
+        const Entry& entryForContent(const std::string& path);
+        // The file's type by its name alone, for a file that may not be read.
+        const Entry& entryForName(const std::string& path);
 
     private:
-        const Entry& entryOf(const std::string& path, bool& byName, bool contentReadable);
+        const Entry& entryOf(const MimeDatabase::MimeType& type);
 
-        struct SuffixHash {
+        struct TextHash {
             using is_transparent = void;
-            std::size_t operator()(std::string_view suffix) const { return std::hash<std::string_view> {}(suffix); }
+            std::size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
         };
         std::shared_ptr<const MimeDatabase> mDatabase;
-        std::unordered_map<std::string, const Entry*, SuffixHash, std::equal_to<>> mBySuffix;
+        std::unordered_map<std::string, std::vector<const Entry*>, TextHash, std::equal_to<>> mBySuffix;
+        std::vector<const Entry*> mCandidates; // for a name whose own answer is not kept
         // By type name and comment: every file of a type has the same values, and
         // building them costs more than the look-up that names the type.
         std::unordered_map<std::string, Entry> mByType;
+        std::unordered_map<std::string, const Entry*, TextHash, std::equal_to<>> mByTypeName; // null: unknown
     };
 
     // Without contentReadable nothing of the file is read but its name and status:
@@ -84,6 +90,14 @@ public:
 
     // The attribute's values (several for a type tree); empty when it has none.
     const std::vector<QueryValue>& values(QueryAttribute attribute);
+
+    // Where the file's name leaves its type to its first bytes among several types,
+    // the type values are those of the first of them until the next call here
+    // makes them the next one's (true) or there is none left (false). An expression
+    // that gives every one of them the same answer needs no read of the file.
+    bool nextTypeCandidate();
+    // Reads what is needed to know the type, ending the candidates.
+    void settleType();
 
     static QueryAttribute attributeNamed(std::string_view name);
 
@@ -101,6 +115,8 @@ private:
     std::string_view mName;
     TypeCache& mTypes;
     const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache
+    const std::vector<const TypeCache::Entry*>* mTypeCandidates { nullptr }; // in the cache
+    std::size_t mTypeCandidate { 0 };
     bool mContentReadable { true };
     bool mStatusRead { false };
     bool mPixelSizeRead { false };

@@ -210,5 +210,14 @@ std::vector<double> QueryExpression::resolveTimes(double now) const
 
 bool QueryExpression::matches(FileAttributes& file, const std::vector<double>& times) const
 {
-    return evaluate(*mRoot, file, times);
+    // A name that several types claim leaves the type to the file's first bytes;
+    // where each of those types gives the same answer, they are never read.
+    const bool answer = evaluate(*mRoot, file, times);
+    while (file.nextTypeCandidate()) {
+        if (evaluate(*mRoot, file, times) != answer) {
+            file.settleType();
+            return evaluate(*mRoot, file, times);
+        }
+    }
+    return answer;
 }

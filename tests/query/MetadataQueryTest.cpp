@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -193,7 +194,12 @@ TEST_F(MetadataQueryTest, AFileRightUnderTheRootFolderLeavesTheResultsWhenRemove
 
 TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheirSize)
 {
-    MimeDatabase::setShared(std::make_shared<QtMimeDatabase>());
+    struct CountingReads : QtMimeDatabase {
+        mutable std::atomic<int> reads { 0 };
+        MimeType mimeTypeForFile(const std::string& path) const override { return ++reads, QtMimeDatabase::mimeTypeForFile(path); }
+    };
+    const auto database = std::make_shared<CountingReads>();
+    MimeDatabase::setShared(database);
     FileAttributes::setPictureDecoder(std::make_shared<QtImageDecoder>());
     TemporaryFolder folder;
     const std::string picture = std::string(SKYVANES_SOURCE_DIR) + "/tests/fuzz/corpus/decoder/baseline.jpg";
@@ -204,10 +210,24 @@ TEST(MetadataQuery, SharedMimeInfoThroughQtNamesPicturesAndTheirHeadersGiveTheir
     folder.write("empty.png", "");
     auto query = gathered(R"(kMDItemContentType == "public.jpeg" && kMDItemContentTypeTree == "public.image" && (kMDItemPixelWidth > 1 || kMDItemFSName == "*.dat"))",
         folder.path().string());
-    MimeDatabase::setShared(nullptr);
-    FileAttributes::setPictureDecoder(nullptr);
     EXPECT_EQ(results(*query), (Paths { folder.path().string() + "/a.dat", folder.path().string() + "/ph\xf6to" }))
         << "a picture is known by its content when its name says nothing";
+
+    // A name's own rule is kept for the names ending alike only where no rule
+    // for whole names (CMakeLists.txt) could tell them apart, whatever comes first.
+    TemporaryFolder texts;
+    texts.write("CMakeLists.txt", "x");
+    texts.write("notes.txt", "x");
+    EXPECT_EQ(results(*gathered(R"(kMDItemContentType == "public.plain-text")", texts.path().string())), Paths { texts.path().string() + "/notes.txt" });
+    // Two types claim *.json: its bytes are read only where the two answer apart.
+    texts.write("data.json", "{}");
+    database->reads = 0;
+    EXPECT_EQ(results(*gathered(R"(kMDItemContentTypeTree == "public.image")", texts.path().string())), Paths {});
+    EXPECT_EQ(database->reads, 0);
+    EXPECT_EQ(results(*gathered(R"(kMDItemContentType == "public.json")", texts.path().string())), Paths { texts.path().string() + "/data.json" });
+    EXPECT_EQ(database->reads, 1);
+    MimeDatabase::setShared(nullptr);
+    FileAttributes::setPictureDecoder(nullptr);
 }
 
 TEST(QueryScopes, EntriesBecomeExistingOutermostFolders)

@@ -11,7 +11,7 @@ using Tree = std::vector<std::string>;
 
 Tree treeOf(const std::string& mime, Tree ancestors = {})
 {
-    return TypeIdentifiers::contentTypeTree({ mime, "", std::move(ancestors), true });
+    return TypeIdentifiers::contentTypeTree({ mime, "", std::move(ancestors) });
 }
 
 bool holds(const Tree& tree, const std::string& identifier)
@@ -27,7 +27,7 @@ TEST(TypeIdentifiers, EveryKnownTypeReachesItsFamilyAndTheRootOnce)
         { "text/", "public.text" }, { "application/", "public.data" } };
     for (const std::string& mime : TypeIdentifiers::knownMimeTypes()) {
         const Tree tree = treeOf(mime);
-        EXPECT_TRUE(tree.front() != mime && tree.front() == TypeIdentifiers::contentType({ mime, "", {}, true })) << mime;
+        EXPECT_TRUE(tree.front() != mime && tree.front() == TypeIdentifiers::contentType({ mime, "", {} })) << mime;
         EXPECT_EQ(tree.back(), "public.item") << mime;
         EXPECT_EQ(std::count(tree.begin(), tree.end(), "public.item"), 1) << mime;
         EXPECT_NE(holds(tree, "public.data"), mime == "inode/directory") << mime;

@@ -17,14 +17,14 @@ public:
         std::string suffix = dot == std::string::npos || path.find('/', dot) != std::string::npos ? "" : path.substr(dot + 1);
         std::transform(suffix.begin(), suffix.end(), suffix.begin(), [](unsigned char c) { return std::tolower(c); });
         if (suffix == "jpg")
-            return { "image/jpeg", "JPEG image", {}, true };
+            return { "image/jpeg", "JPEG image", {} };
         if (suffix == "png")
-            return { "image/png", "PNG image", {}, true };
+            return { "image/png", "PNG image", {} };
         if (suffix == "svg")
-            return { "image/svg+xml", "SVG image", { "application/xml", "text/plain" }, true };
+            return { "image/svg+xml", "SVG image", { "application/xml", "text/plain" } };
         if (suffix == "txt")
-            return { "text/plain", "plain text document", {}, true };
-        return { "application/octet-stream", "unknown", {}, true };
+            return { "text/plain", "plain text document", {} };
+        return { "application/octet-stream", "unknown", {} };
     }
     MimeType mimeTypeForName(const std::string& path) const override { return FakeMimeDatabase::mimeTypeForFile(path); }
 };

@@ -25,6 +25,8 @@ public:
 
     MimeType mimeTypeForFile(const std::string& path) const override;
     MimeType mimeTypeForName(const std::string& path) const override;
+    std::optional<NameTypes> typesForName(std::string_view name) const override;
+    std::optional<MimeType> mimeTypeNamed(const std::string& name) const override { return described(name); }
 
 private:
     MimeType typeByQt(const std::string& path) const;
@@ -35,6 +37,6 @@ private:
 
     std::shared_ptr<const MimeGlobs> mGlobs;
     mutable std::mutex mMutex;
-    // Comment and ancestors by type name; byName is always false here.
+    // Comment and ancestors by type name.
     mutable std::unordered_map<std::string, MimeType> mDescriptions;
 };
