@@ -4,9 +4,13 @@
 #include "platform/FileVisibility.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -19,13 +23,20 @@ enum class Kind {
     Other
 };
 
+// A folder's entries, their names one after another in one string: a folder of
+// many files then costs two allocations, and sorting moves small records.
 struct Entry {
-    std::string name;
+    std::uint64_t key; // see sortKey
+    std::uint32_t offset;
+    std::uint32_t length;
     Kind kind;
 };
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
+struct Listing {
+    std::string names;
+    std::vector<Entry> entries;
+    bool hasHiddenList { false }; // a ".hidden" among them: only then is it read
+    std::string_view name(const Entry& entry) const { return std::string_view(names).substr(entry.offset, entry.length); }
 };
 
 Kind kindOfPath(const std::string& path, unsigned char type)
@@ -65,23 +76,46 @@ Kind kindOf(const std::string& folder, const char* name, unsigned char type)
     return kindOfPath(FolderWalk::joined(folder, name), type);
 }
 
+std::uint64_t sortKey(std::string_view name);
+int naturalCompare(std::string_view a, std::string_view b);
+
 // The folder's entries in a file manager's order, or nothing when it cannot be read.
-std::optional<std::vector<Entry>> readFolder(const std::string& folder)
+// Read with getdents64 rather than opendir, which would also stat the folder and
+// take a buffer from the heap for each folder of a walk.
+std::optional<Listing> readFolder(const std::string& folder)
 {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir)
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::vector<Entry> entries;
-    while (const dirent* item = ::readdir(dir.get())) {
-        std::string name = item->d_name;
-        if (name == "." || name == "..")
+    Listing listing;
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        const ssize_t length = ::getdents64(fd, buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR)
             continue;
-        const Kind kind = kindOf(folder, item->d_name, item->d_type);
-        if (kind != Kind::Other)
-            entries.push_back({ std::move(name), kind });
+        if (length <= 0)
+            break;
+        for (ssize_t at = 0; at < length;) {
+            const auto* item = reinterpret_cast<const dirent64*>(buffer + at);
+            at += item->d_reclen;
+            const std::string_view name = item->d_name;
+            if (name == "." || name == ".." || listing.names.size() > UINT32_MAX - name.size())
+                continue;
+            listing.hasHiddenList = listing.hasHiddenList || name == ".hidden";
+            const Kind kind = kindOf(folder, item->d_name, item->d_type);
+            if (kind == Kind::Other)
+                continue;
+            listing.entries.push_back({ sortKey(name), static_cast<std::uint32_t>(listing.names.size()), static_cast<std::uint32_t>(name.size()), kind });
+            listing.names += name;
+        }
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return FolderWalk::precedes(a.name, b.name); });
-    return entries;
+    ::close(fd);
+    std::sort(listing.entries.begin(), listing.entries.end(), [&](const Entry& a, const Entry& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return FolderWalk::precedes(listing.name(a), listing.name(b));
+    });
+    return listing;
 }
 
 bool isDigit(char c)
@@ -92,6 +126,24 @@ bool isDigit(char c)
 unsigned char folded(char c)
 {
     return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+}
+
+// The first eight bytes of the name as naturalCompare sees them, packed so that
+// comparing two keys compares those bytes: letters folded, a name's end as 0 (no
+// name holds that byte), and the first digit as '0' with nothing after it, since a
+// run of digits compares by value, and any digit compares with any other byte as
+// '0' does. Names whose keys differ are in the keys' order; equal keys say nothing.
+std::uint64_t sortKey(std::string_view name)
+{
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const bool digit = i < name.size() && isDigit(name[i]);
+        const unsigned char byte = i >= name.size() ? 0 : digit ? '0' : folded(name[i]);
+        key |= std::uint64_t { byte } << (56 - 8 * i);
+        if (digit || i >= name.size())
+            break;
+    }
+    return key;
 }
 
 // Compares the digit runs starting at i and j by value and moves past them.
@@ -136,11 +188,16 @@ int naturalCompare(std::string_view a, std::string_view b)
     return (i < a.size()) - (j < b.size());
 }
 
+FileVisibility::HiddenNames hiddenNamesOf(const std::string& folder, const Listing& listing)
+{
+    return listing.hasHiddenList ? FileVisibility::hiddenNames(folder) : FileVisibility::HiddenNames();
+}
+
 // Folders still to finish, each with its sorted entries and how far it has got;
 // a stack rather than recursion, so a very deep tree cannot exhaust the call stack.
 struct Pending {
     std::string path;
-    std::vector<Entry> entries;
+    Listing listing;
     std::size_t next { 0 };
     FileVisibility::HiddenNames hidden;
 };
@@ -150,12 +207,18 @@ struct Pending {
 std::string FolderWalk::joined(std::string_view folder, std::string_view name)
 {
     std::string path;
+    join(path, folder, name);
+    return path;
+}
+
+void FolderWalk::join(std::string& path, std::string_view folder, std::string_view name)
+{
+    path.clear();
     path.reserve(folder.size() + 1 + name.size());
     path += folder;
     if (path.empty() || path.back() != '/')
         path += '/';
     path += name;
-    return path;
 }
 
 bool FolderWalk::precedes(std::string_view a, std::string_view b)
@@ -172,23 +235,25 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
         return files;
 
     std::vector<Pending> stack;
-    stack.push_back({ folder, std::move(*top), 0, FileVisibility::hiddenNames(folder) });
+    auto hidden = hiddenNamesOf(folder, *top);
+    stack.push_back({ folder, std::move(*top), 0, std::move(hidden) });
     while (!stack.empty()) {
         Pending& current = stack.back();
-        if (current.next == current.entries.size()) {
+        if (current.next == current.listing.entries.size()) {
             stack.pop_back();
             continue;
         }
-        const Entry& entry = current.entries[current.next++];
-        std::string path = FolderWalk::joined(current.path, entry.name);
+        const Entry& entry = current.listing.entries[current.next++];
+        const std::string_view name = current.listing.name(entry);
+        std::string path = FolderWalk::joined(current.path, name);
         if (entry.kind == Kind::File) {
-            if (FileVisibility::nameIsVisible(entry.name, current.hidden))
+            if (FileVisibility::nameIsVisible(name, current.hidden))
                 files.push_back(std::move(path));
         } else if (subfolders) {
             // Hidden folders are entered too: each file inside is judged by its own name.
-            if (auto entries = readFolder(path)) {
-                auto hidden = FileVisibility::hiddenNames(path);
-                stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });
+            if (auto listing = readFolder(path)) {
+                auto hidden = hiddenNamesOf(path, *listing);
+                stack.push_back({ std::move(path), std::move(*listing), 0, std::move(hidden) });
             }
         }
     }
@@ -196,7 +261,7 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
 }
 
 bool FolderWalk::searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
-    const std::function<void(std::string)>& foundFile)
+    const std::function<void(const std::string& folder, std::string_view name)>& foundFile)
 {
     if (enteringFolder(folder) != Entering::Enter)
         return true;
@@ -204,27 +269,29 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
     if (!top)
         return false;
     std::vector<Pending> stack;
-    stack.push_back({ folder, std::move(*top), 0, FileVisibility::hiddenNames(folder) });
+    auto hidden = hiddenNamesOf(folder, *top);
+    stack.push_back({ folder, std::move(*top), 0, std::move(hidden) });
     while (!stack.empty()) {
         Pending& current = stack.back();
-        if (current.next == current.entries.size()) {
+        if (current.next == current.listing.entries.size()) {
             stack.pop_back();
             continue;
         }
-        const Entry& entry = current.entries[current.next++];
+        const Entry& entry = current.listing.entries[current.next++];
+        const std::string_view name = current.listing.name(entry);
         if (entry.kind == Kind::File) {
-            if (FileVisibility::nameIsVisible(entry.name, current.hidden))
-                foundFile(FolderWalk::joined(current.path, entry.name));
-        } else if (!entry.name.starts_with('.')) {
-            std::string path = FolderWalk::joined(current.path, entry.name);
+            if (FileVisibility::nameIsVisible(name, current.hidden))
+                foundFile(current.path, name);
+        } else if (!name.starts_with('.')) {
+            std::string path = FolderWalk::joined(current.path, name);
             const Entering entering = enteringFolder(path);
             if (entering == Entering::Stop)
                 return true;
             if (entering == Entering::Skip)
                 continue;
-            if (auto entries = readFolder(path)) {
-                auto hidden = FileVisibility::hiddenNames(path);
-                stack.push_back({ std::move(path), std::move(*entries), 0, std::move(hidden) });
+            if (auto listing = readFolder(path)) {
+                auto hidden = hiddenNamesOf(path, *listing);
+                stack.push_back({ std::move(path), std::move(*listing), 0, std::move(hidden) });
             }
         }
     }

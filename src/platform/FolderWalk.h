@@ -26,6 +26,8 @@ public:
     // "/" and "a" give "/a", as do "" and "a"; every path a walk or a watch reports
     // is made here, so the two always agree.
     static std::string joined(std::string_view folder, std::string_view name);
+    // The same into path, whose room is kept.
+    static void join(std::string& path, std::string_view folder, std::string_view name);
 
     // What a search does with a folder it is about to read.
     enum class Entering {
@@ -37,7 +39,9 @@ public:
     // The same walk for searching: every visible regular file of the tree (see
     // FileVisibility), but no folder whose name begins with a dot is entered.
     // enteringFolder is asked about each folder, the top one included, just before
-    // it is read; returns false when folder cannot be read.
+    // it is read; foundFile is given each file's folder and name (joined makes its
+    // path), so a file that is passed over costs no path. Returns false when folder
+    // cannot be read.
     static bool searchableFiles(const std::string& folder, const std::function<Entering(const std::string&)>& enteringFolder,
-        const std::function<void(std::string)>& foundFile);
+        const std::function<void(const std::string& folder, std::string_view name)>& foundFile);
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/FileAttributes.h"
 
+#include "platform/FolderWalk.h"
 #include "platform/Image.h"
 #include "query/TypeIdentifiers.h"
 
@@ -102,6 +103,7 @@ const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryOf(const
 
 FileAttributes::FileAttributes(std::string path, TypeCache& types, bool contentReadable)
     : mPath(std::move(path))
+    , mPathMade(true)
     , mTypes(types)
     , mContentReadable(contentReadable)
 {
@@ -109,22 +111,65 @@ FileAttributes::FileAttributes(std::string path, TypeCache& types, bool contentR
     mName = std::string_view(mPath).substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
+FileAttributes::FileAttributes(TypeCache& types)
+    : mTypes(types)
+{
+}
+
+void FileAttributes::reset(std::string_view folder, std::string_view name, bool contentReadable)
+{
+    mFolder = folder;
+    mName = name;
+    mPathMade = false;
+    mTypeEntry = nullptr;
+    mTypeCandidates = nullptr;
+    mTypeCandidate = 0;
+    mContentReadable = contentReadable;
+    mKnown = 0;
+}
+
+const std::string& FileAttributes::path()
+{
+    if (!mPathMade) {
+        FolderWalk::join(mPath, mFolder, mName);
+        mPathMade = true;
+    }
+    return mPath;
+}
+
+std::vector<QueryValue>& FileAttributes::emptySlot(QueryAttribute attribute)
+{
+    mKnown |= std::uint32_t { 1 } << index(attribute);
+    auto& slot = mValues[index(attribute)];
+    slot.clear();
+    return slot;
+}
+
+void FileAttributes::setText(QueryAttribute attribute, std::string_view text)
+{
+    // The value's string keeps its room from the last file, where clearing would not.
+    mKnown |= std::uint32_t { 1 } << index(attribute);
+    auto& slot = mValues[index(attribute)];
+    slot.resize(1);
+    slot.front().type = QueryValue::Type::Text;
+    slot.front().text.assign(text);
+    slot.front().number = 0.0;
+}
+
 const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
 {
     if (attribute == QueryAttribute::ContentType || attribute == QueryAttribute::ContentTypeTree || attribute == QueryAttribute::Kind
         || attribute == QueryAttribute::GroupId)
         return typeValues(attribute);
-    auto& slot = mValues[index(attribute)];
-    if (slot)
-        return *slot;
-    slot.emplace();
+    if (mKnown & (std::uint32_t { 1 } << index(attribute)))
+        return mValues[index(attribute)];
     switch (attribute) {
     case QueryAttribute::FSName:
     case QueryAttribute::DisplayName:
-        slot->push_back(text(std::string(mName)));
+        setText(attribute, mName);
         break;
     case QueryAttribute::Path:
-        slot->push_back(text(mPath));
+        setText(attribute, path());
         break;
     case QueryAttribute::FSSize:
     case QueryAttribute::CreationDate:
@@ -137,9 +182,10 @@ const std::vector<QueryValue>& FileAttributes::values(QueryAttribute attribute)
         readPixelSize();
         break;
     default:
+        emptySlot(attribute);
         break;
     }
-    return *mValues[index(attribute)];
+    return mValues[index(attribute)];
 }
 
 const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribute)
@@ -149,13 +195,13 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
     if (!mTypeEntry) {
         const auto* candidates = mContentReadable ? mTypes.candidatesFor(mName) : nullptr;
         if (!mContentReadable) {
-            mTypeEntry = &mTypes.entryForName(mPath);
+            mTypeEntry = &mTypes.entryForName(path());
         } else if (candidates && !candidates->empty()) {
             mTypeEntry = candidates->front();
             if (candidates->size() > 1)
                 mTypeCandidates = candidates;
         } else {
-            mTypeEntry = &mTypes.entryForContent(mPath);
+            mTypeEntry = &mTypes.entryForContent(path());
         }
     }
     switch (attribute) {
@@ -177,42 +223,38 @@ bool FileAttributes::nextTypeCandidate()
 void FileAttributes::settleType()
 {
     mTypeCandidates = nullptr;
-    mTypeEntry = &mTypes.entryForContent(mPath);
+    mTypeEntry = &mTypes.entryForContent(path());
 }
 
 void FileAttributes::readStatus()
 {
-    if (mStatusRead)
-        return;
-    mStatusRead = true;
-    for (QueryAttribute attribute : { QueryAttribute::FSSize, QueryAttribute::CreationDate, QueryAttribute::ContentChangeDate, QueryAttribute::LastUsedDate })
-        mValues[index(attribute)].emplace();
+    auto& size = emptySlot(QueryAttribute::FSSize);
+    auto& created = emptySlot(QueryAttribute::CreationDate);
+    auto& changed = emptySlot(QueryAttribute::ContentChangeDate);
+    auto& used = emptySlot(QueryAttribute::LastUsedDate);
     struct statx info { };
-    if (::statx(AT_FDCWD, mPath.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+    if (::statx(AT_FDCWD, path().c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
         return;
-    mValues[index(QueryAttribute::FSSize)]->push_back(number(static_cast<double>(info.stx_size)));
+    size.push_back(number(static_cast<double>(info.stx_size)));
     // Not every file system records a birth time; the change time is the nearest.
-    mValues[index(QueryAttribute::CreationDate)]->push_back(date((info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_ctime));
-    mValues[index(QueryAttribute::ContentChangeDate)]->push_back(date(info.stx_mtime));
-    mValues[index(QueryAttribute::LastUsedDate)]->push_back(date(info.stx_atime));
+    created.push_back(date((info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_ctime));
+    changed.push_back(date(info.stx_mtime));
+    used.push_back(date(info.stx_atime));
 }
 
 void FileAttributes::readPixelSize()
 {
-    if (mPixelSizeRead)
-        return;
-    mPixelSizeRead = true;
-    mValues[index(QueryAttribute::PixelWidth)].emplace();
-    mValues[index(QueryAttribute::PixelHeight)].emplace();
+    auto& width = emptySlot(QueryAttribute::PixelWidth);
+    auto& height = emptySlot(QueryAttribute::PixelHeight);
     if (!mContentReadable)
         return;
     const auto decoder = pictureDecoder();
-    const auto image = decoder ? decoder->imageWithContentsOfFile(mPath) : nullptr;
+    const auto image = decoder ? decoder->imageWithContentsOfFile(path()) : nullptr;
     if (!image)
         return;
     const Size size = image->size();
-    mValues[index(QueryAttribute::PixelWidth)]->push_back(number(size.width));
-    mValues[index(QueryAttribute::PixelHeight)]->push_back(number(size.height));
+    width.push_back(number(size.width));
+    height.push_back(number(size.height));
 }
 
 std::shared_ptr<const ImageDecoder> FileAttributes::pictureDecoder()

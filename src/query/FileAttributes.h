@@ -5,6 +5,7 @@
 #include "platform/MimeDatabase.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,6 +88,18 @@ public:
     // Without contentReadable nothing of the file is read but its name and status:
     // types come from the name alone and there is no pixel size.
     FileAttributes(std::string path, TypeCache& types, bool contentReadable = true);
+    // No file yet: reset names one.
+    explicit FileAttributes(TypeCache& types);
+    FileAttributes(const FileAttributes&) = delete;
+    FileAttributes& operator=(const FileAttributes&) = delete;
+
+    // Makes these the attributes of the file name in folder, both of which must
+    // outlast the use; what the last file's values took is kept for the next, so a
+    // walk that asks each file for its name allocates nothing for it.
+    void reset(std::string_view folder, std::string_view name, bool contentReadable);
+
+    // The file's path, made when first asked for.
+    const std::string& path();
 
     // The attribute's values (several for a type tree); empty when it has none.
     const std::vector<QueryValue>& values(QueryAttribute attribute);
@@ -110,15 +123,21 @@ private:
     void readStatus();
     void readPixelSize();
     const std::vector<QueryValue>& typeValues(QueryAttribute attribute);
+    std::vector<QueryValue>& emptySlot(QueryAttribute attribute);
+    void setText(QueryAttribute attribute, std::string_view text);
 
-    std::string mPath;
+    std::string_view mFolder;
     std::string_view mName;
+    std::string mPath;
+    bool mPathMade { false };
     TypeCache& mTypes;
     const TypeCache::Entry* mTypeEntry { nullptr }; // in the cache
     const std::vector<const TypeCache::Entry*>* mTypeCandidates { nullptr }; // in the cache
     std::size_t mTypeCandidate { 0 };
     bool mContentReadable { true };
-    bool mStatusRead { false };
-    bool mPixelSizeRead { false };
-    std::array<std::optional<std::vector<QueryValue>>, static_cast<std::size_t>(QueryAttribute::Count)> mValues;
+    // One bit per attribute whose values are those of this file; the others hold
+    // an earlier file's, kept for their room.
+    std::uint32_t mKnown { 0 };
+    std::array<std::vector<QueryValue>, static_cast<std::size_t>(QueryAttribute::Count)> mValues;
+    static_assert(static_cast<std::size_t>(QueryAttribute::Count) <= 32);
 };

@@ -59,7 +59,9 @@ bool textEquals(const Literal& literal, const std::string& text)
     // Most comparisons of a walk are exact, unmodified ones: no folding needed then.
     if (!literal.caseless && !literal.diacriticless && !literal.wordBased && literal.pattern.find_first_of(U"*\\") == std::u32string::npos)
         return literal.value.text == text;
-    const std::u32string value = QueryText::folded(text, literal.caseless, literal.diacriticless);
+    // A walk compares every name: the folded text's room is kept between calls.
+    thread_local std::u32string value;
+    QueryText::fold(value, text, literal.caseless, literal.diacriticless);
     std::optional<WildcardPattern> own;
     const WildcardPattern& pattern = literal.wildcard ? *literal.wildcard : own.emplace(literal.pattern);
     if (pattern.matches(value))

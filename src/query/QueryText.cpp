@@ -70,6 +70,13 @@ bool isAlphanumeric(char32_t c)
 std::u32string QueryText::folded(std::string_view text, bool caseless, bool diacriticless)
 {
     std::u32string result;
+    fold(result, text, caseless, diacriticless);
+    return result;
+}
+
+void QueryText::fold(std::u32string& result, std::string_view text, bool caseless, bool diacriticless)
+{
+    result.clear();
     result.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         char32_t c = decode(text, at);
@@ -81,7 +88,6 @@ std::u32string QueryText::folded(std::string_view text, bool caseless, bool diac
         }
         result.push_back(caseless ? lower(c) : c);
     }
-    return result;
 }
 
 std::vector<std::size_t> QueryText::wordStarts(std::u32string_view value)

@@ -12,6 +12,8 @@ public:
     // The code points of text, lower-cased when caseless, with accents taken off
     // (é to e, Å to A) when diacriticless. Bytes that are not UTF-8 stay themselves.
     static std::u32string folded(std::string_view text, bool caseless, bool diacriticless);
+    // The same into out, whose room is kept from one call to the next.
+    static void fold(std::u32string& out, std::string_view text, bool caseless, bool diacriticless);
 
     // Where each word of value starts: after a character that is not a letter or
     // digit, and where a lower-case letter is followed by a capital ("summerBeach").

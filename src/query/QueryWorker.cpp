@@ -161,13 +161,13 @@ void QueryWorker::walk(const std::string& folder, std::vector<std::string>* foun
             watch(entered);
             return FolderWalk::Entering::Enter;
         },
-        [this, found, fresh, contentReadable](std::string path) {
-            if (stopping() || !matches(path, contentReadable))
+        [this, found, fresh, contentReadable](const std::string& folder, std::string_view name) {
+            if (stopping() || !matches(folder, name, contentReadable))
                 return;
             if (found)
-                found->push_back(std::move(path));
+                found->push_back(FolderWalk::joined(folder, name));
             else
-                add(std::move(path), fresh);
+                add(FolderWalk::joined(folder, name), fresh);
         });
 }
 
@@ -358,8 +358,14 @@ bool QueryWorker::onPseudoFileSystem(std::string_view path) const
 
 bool QueryWorker::matches(const std::string& path, bool contentReadable)
 {
-    FileAttributes file(path, mTypes, contentReadable);
-    return mExpression->matches(file, mTimes);
+    const auto [folder, name] = split(path);
+    return matches(folder, name, contentReadable);
+}
+
+bool QueryWorker::matches(std::string_view folder, std::string_view name, bool contentReadable)
+{
+    mFile.reset(folder, name, contentReadable);
+    return mExpression->matches(mFile, mTimes);
 }
 
 bool QueryWorker::isMatched(const std::string& path) const

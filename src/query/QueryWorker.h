@@ -68,6 +68,7 @@ private:
     void forget(const std::string& path);
     void forgetTree(const std::string& folder);
     bool matches(const std::string& path, bool contentReadable);
+    bool matches(std::string_view folder, std::string_view name, bool contentReadable);
     bool onPseudoFileSystem(std::string_view path) const;
     void add(std::string path, bool fresh);
     bool isMatched(const std::string& path) const;
@@ -77,6 +78,7 @@ private:
     std::vector<std::string> mFolders;
     std::shared_ptr<Outbox> mOutbox;
     FileAttributes::TypeCache mTypes;
+    FileAttributes mFile { mTypes }; // the file being judged, its room kept for the next
     std::vector<double> mTimes;
     int mInotify { -1 };
     bool mWatchLimitReached { false };

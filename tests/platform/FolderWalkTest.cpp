@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FolderWalk.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
 
 TEST(FolderWalk, NamesFollowAFileManagersOrder)
 {
@@ -14,6 +20,25 @@ TEST(FolderWalk, NamesFollowAFileManagersOrder)
         EXPECT_FALSE(FolderWalk::precedes(second, first)) << second << " / " << first;
     }
     EXPECT_FALSE(FolderWalk::precedes("same", "same"));
+
+    // A walk sorts by a short key first: names that part within and beyond it, in
+    // letters, digits and the bytes either side of the digits, come out as above.
+    std::mt19937 draw(7);
+    const std::string alphabet = "aAbZz09 ._-~\xc3";
+    std::set<std::string> names;
+    while (names.size() < 400) {
+        std::string name(1 + draw() % 11, 'a');
+        for (char& c : name)
+            c = alphabet[draw() % alphabet.size()];
+        if (name.front() != '.')
+            names.insert(name);
+    }
+    const TemporaryFolder folder;
+    std::vector<std::string> expected;
+    for (const std::string& name : names)
+        expected.push_back(folder.write(name, "").string());
+    std::sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) { return FolderWalk::precedes(a, b); });
+    EXPECT_EQ(FolderWalk::visibleRegularFiles(folder.path().string(), false), expected);
 }
 
 TEST(FolderWalk, JoinsWithOneSlashWhateverTheFolderEndsWith)
