@@ -43,6 +43,10 @@ public:
     // then judges whole.
     virtual std::optional<NameTypes> typesForName(std::string_view /*name*/) const { return std::nullopt; }
 
+    // The type of the file at path, which typesForName found no rule for: by its
+    // first bytes alone.
+    virtual MimeType mimeTypeForUnnamedFile(const std::string& path) const { return mimeTypeForFile(path); }
+
     // The type called name ("image/jpeg"), or nothing when none is known by it.
     virtual std::optional<MimeType> mimeTypeNamed(const std::string& /*name*/) const { return std::nullopt; }
 

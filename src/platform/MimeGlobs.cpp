@@ -263,6 +263,7 @@ MimeGlobs::Folder MimeGlobs::parse(std::string_view text, const std::vector<Fold
             folder.literals.push_back(std::move(glob));
         } else if (pattern.size() > 1 && pattern.front() == '*' && !hasWildcard(pattern.substr(1))) {
             folder.longestSuffix = std::max(folder.longestSuffix, pattern.size() - 1);
+            folder.suffixStarts[static_cast<unsigned char>(pattern[1])] = true;
             const std::string suffix(pattern.substr(1));
             folder.suffixes[suffix].push_back(std::move(glob));
         } else {
@@ -295,6 +296,8 @@ std::optional<MimeGlobs::Match> MimeGlobs::match(std::string_view fileName) cons
 void MimeGlobs::matchSuffix(const Folder& folder, std::string_view text, bool caseSensitiveToo, Result& result)
 {
     for (std::size_t length = std::min(text.size() - 1, folder.longestSuffix); length > 0; --length) {
+        if (!folder.suffixStarts[static_cast<unsigned char>(text[text.size() - length])])
+            continue;
         const auto found = folder.suffixes.find(text.substr(text.size() - length));
         if (found == folder.suffixes.end())
             continue;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,6 +61,9 @@ private:
         std::vector<Glob> literals;
         std::unordered_map<std::string, std::vector<Glob>, Hash, std::equal_to<>> suffixes;
         std::size_t longestSuffix { 0 };
+        // The first bytes of the suffixes (nearly all '.'), so that a name is looked
+        // up only at the places where one could start.
+        std::array<bool, 256> suffixStarts {};
         std::vector<Glob> patterns;
         std::unordered_set<std::string> withoutGlobs; // types marked __NOGLOBS__
     };

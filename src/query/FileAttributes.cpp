@@ -69,10 +69,12 @@ const std::vector<const FileAttributes::TypeCache::Entry*>* FileAttributes::Type
     return &mCandidates;
 }
 
-const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryForContent(const std::string& path)
+const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryForContent(const std::string& path, bool unnamed)
 {
     static const Entry kNone;
-    return mDatabase ? entryOf(mDatabase->mimeTypeForFile(path)) : kNone;
+    if (!mDatabase)
+        return kNone;
+    return entryOf(unnamed ? mDatabase->mimeTypeForUnnamedFile(path) : mDatabase->mimeTypeForFile(path));
 }
 
 const FileAttributes::TypeCache::Entry& FileAttributes::TypeCache::entryForName(const std::string& path)
@@ -201,7 +203,7 @@ const std::vector<QueryValue>& FileAttributes::typeValues(QueryAttribute attribu
             if (candidates->size() > 1)
                 mTypeCandidates = candidates;
         } else {
-            mTypeEntry = &mTypes.entryForContent(path());
+            mTypeEntry = &mTypes.entryForContent(path(), candidates != nullptr);
         }
     }
     switch (attribute) {

@@ -64,8 +64,9 @@ public:
         // The types the name alone allows (see MimeDatabase::NameTypes), owned by the
         // cache until the next call; null when the name cannot tell without the file.
         const std::vector<const Entry*>* candidatesFor(std::string_view name);
-        // The file's type by its name and, where that leaves it open, its first bytes.
-        const Entry& entryForContent(const std::string& path);
+        // The file's type by its name and, where that leaves it open, its first bytes;
+        // with unnamed, by its first bytes alone (candidatesFor gave none).
+        const Entry& entryForContent(const std::string& path, bool unnamed = false);
         // The file's type by its name alone, for a file that may not be read.
         const Entry& entryForName(const std::string& path);
 

@@ -26,6 +26,7 @@ public:
     MimeType mimeTypeForFile(const std::string& path) const override;
     MimeType mimeTypeForName(const std::string& path) const override;
     std::optional<NameTypes> typesForName(std::string_view name) const override;
+    MimeType mimeTypeForUnnamedFile(const std::string& path) const override { return typeByContent(path, {}); }
     std::optional<MimeType> mimeTypeNamed(const std::string& name) const override { return described(name); }
 
 private:
