@@ -30,8 +30,9 @@ public:
 
     virtual ~MimeDatabase() = default;
 
-    // The type of the file at path: by its name, and by its first bytes when the
-    // name says nothing or is ambiguous.
+    // The type of the file at path, which a folder listing or a stat has just shown
+    // to be a regular file: by its name, and by its first bytes when the name says
+    // nothing or is ambiguous.
     virtual MimeType mimeTypeForFile(const std::string& path) const = 0;
 
     // The type of the file at path by its name alone, for files whose content must

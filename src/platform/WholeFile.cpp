@@ -68,6 +68,24 @@ std::optional<std::string> readWholeFile(const std::string& path, const WholeFil
     return bytes;
 }
 
+std::optional<std::string> readStartOfListedFile(const std::string& path, std::size_t maxBytes)
+{
+    // On the stack: a string of maxBytes would be cleared first, which costs more
+    // than the read for the small files most folders hold.
+    char buffer[65536];
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    ssize_t length = 0;
+    do {
+        length = ::read(fd, buffer, std::min(maxBytes, sizeof buffer));
+    } while (length < 0 && errno == EINTR);
+    ::close(fd);
+    if (length < 0)
+        return std::nullopt;
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
 bool writeAll(int fd, std::string_view bytes)
 {
     const std::size_t size = bytes.size();

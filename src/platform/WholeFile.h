@@ -28,6 +28,14 @@ int openRegularFile(const std::string& path, bool followLinks = true, std::uint6
 // of the file is refused without waiting for it.
 std::optional<std::string> readWholeFile(const std::string& path, const WholeFileLimits& limits);
 
+// The first bytes of the file at path, at most maxBytes (up to 64 KiB), read with
+// one call, for a file that a folder listing or a stat has just shown to be
+// regular: the fstat readWholeFile makes is spared, which a walk that reads the
+// start of tens of thousands of files notices. Opened without waiting, so a pipe
+// or device put in the file's place meanwhile gives at most what one read that
+// does not wait gives. Nothing when it cannot be opened or read.
+std::optional<std::string> readStartOfListedFile(const std::string& path, std::size_t maxBytes);
+
 // Writes all of bytes to the open file fd, however many calls it takes; false
 // when a write fails.
 bool writeAll(int fd, std::string_view bytes);

@@ -65,11 +65,11 @@ MimeDatabase::MimeType QtMimeDatabase::typeByContent(const std::string& path, co
 {
     // A name that no type claims is judged by its first bytes alone, as the combined
     // look-up would judge it, without matching the name a second time. A file that
-    // cannot be opened as a regular file is judged by its name alone. The bytes are
-    // those QMimeDatabase would read, read here rather than through a QFile, which
-    // costs three more calls to the kernel per file.
+    // cannot be read is judged by its name alone. The bytes are those QMimeDatabase
+    // would read, read here rather than through a QFile, which costs four more calls
+    // to the kernel per file.
     const QMimeDatabase database;
-    const auto head = readWholeFile(path, { kContentBytes, true });
+    const auto head = readStartOfListedFile(path, kContentBytes);
     const QByteArray bytes = head ? QByteArray::fromRawData(head->data(), static_cast<qsizetype>(head->size())) : QByteArray();
     QMimeType type;
     if (!match.types.empty() && head) {
