@@ -99,6 +99,13 @@ TEST_F(MetadataQueryTest, GatheringFindsMatchingFilesInWalkOrderAndSkipsHiddenFi
 
     const auto query = pictures();
     EXPECT_EQ(results(*query), (Paths { at("a.jpg"), at("link.jpg"), at("sub/c.png") }));
+    // Each file of a walk is judged on its own name, size and type, none carried
+    // over from the file before.
+    mFolder.write("sub/large.png", std::string(4096, 'x'));
+    const auto scope = mFolder.path().string();
+    EXPECT_EQ(results(*gathered(R"(kMDItemFSName == "l*" && kMDItemFSSize < 1000)", scope)), Paths { at("link.jpg") });
+    EXPECT_EQ(results(*gathered(R"(kMDItemFSSize > 1000 || kMDItemFSName == "b*")", scope)), (Paths { at("b.txt"), at("sub/large.png") }));
+    EXPECT_EQ(results(*gathered(R"(kMDItemContentType == "public.png" && kMDItemFSSize < 1000)", scope)), Paths { at("sub/c.png") });
 }
 
 TEST_F(MetadataQueryTest, ChangesArriveBetweenFramesOnlyWhileUpdatesAreOnAndStopEndsThem)
