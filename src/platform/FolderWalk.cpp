@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string_view>
 

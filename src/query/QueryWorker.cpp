@@ -161,13 +161,13 @@ void QueryWorker::walk(const std::string& folder, std::vector<std::string>* foun
             watch(entered);
             return FolderWalk::Entering::Enter;
         },
-        [this, found, fresh, contentReadable](const std::string& folder, std::string_view name) {
-            if (stopping() || !matches(folder, name, contentReadable))
+        [this, found, fresh, contentReadable](const std::string& parent, std::string_view name) {
+            if (stopping() || !matches(parent, name, contentReadable))
                 return;
             if (found)
-                found->push_back(FolderWalk::joined(folder, name));
+                found->push_back(FolderWalk::joined(parent, name));
             else
-                add(FolderWalk::joined(folder, name), fresh);
+                add(FolderWalk::joined(parent, name), fresh);
         });
 }
 

@@ -27,7 +27,6 @@ QtMimeDatabase::QtMimeDatabase(std::shared_ptr<const MimeGlobs> globs)
 
 MimeDatabase::MimeType QtMimeDatabase::mimeTypeForFile(const std::string& path) const
 {
-    if (getenv("HACK_NOREAD")) return described(std::string("text/plain")).value();
     const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
     const auto match = mGlobs && !name.empty() ? mGlobs->match(name) : std::nullopt;
     if (!match)
