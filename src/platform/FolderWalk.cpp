@@ -80,13 +80,21 @@ int naturalCompare(std::string_view a, std::string_view b);
 
 // The folder's entries in a file manager's order, or nothing when it cannot be read.
 // Read with getdents64 rather than opendir, which would also stat the folder and
-// take a buffer from the heap for each folder of a walk.
-std::optional<Listing> readFolder(const std::string& folder)
+// take a buffer from the heap for each folder of a walk; the listing reuses the
+// room of one from spare, a folder already finished.
+std::optional<Listing> readFolder(const std::string& folder, std::vector<Listing>& spare)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     Listing listing;
+    if (!spare.empty()) {
+        listing = std::move(spare.back());
+        spare.pop_back();
+        listing.names.clear();
+        listing.entries.clear();
+        listing.hasHiddenList = false;
+    }
     alignas(dirent64) char buffer[32768];
     for (;;) {
         const ssize_t length = ::getdents64(fd, buffer, sizeof buffer);
@@ -229,7 +237,8 @@ bool FolderWalk::precedes(std::string_view a, std::string_view b)
 std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& folder, bool subfolders)
 {
     std::vector<std::string> files;
-    auto top = readFolder(folder);
+    std::vector<Listing> spare;
+    auto top = readFolder(folder, spare);
     if (!top)
         return files;
 
@@ -239,6 +248,7 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
     while (!stack.empty()) {
         Pending& current = stack.back();
         if (current.next == current.listing.entries.size()) {
+            spare.push_back(std::move(current.listing));
             stack.pop_back();
             continue;
         }
@@ -250,7 +260,7 @@ std::vector<std::string> FolderWalk::visibleRegularFiles(const std::string& fold
                 files.push_back(std::move(path));
         } else if (subfolders) {
             // Hidden folders are entered too: each file inside is judged by its own name.
-            if (auto listing = readFolder(path)) {
+            if (auto listing = readFolder(path, spare)) {
                 auto hidden = hiddenNamesOf(path, *listing);
                 stack.push_back({ std::move(path), std::move(*listing), 0, std::move(hidden) });
             }
@@ -264,7 +274,8 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
 {
     if (enteringFolder(folder) != Entering::Enter)
         return true;
-    auto top = readFolder(folder);
+    std::vector<Listing> spare;
+    auto top = readFolder(folder, spare);
     if (!top)
         return false;
     std::vector<Pending> stack;
@@ -273,6 +284,7 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
     while (!stack.empty()) {
         Pending& current = stack.back();
         if (current.next == current.listing.entries.size()) {
+            spare.push_back(std::move(current.listing));
             stack.pop_back();
             continue;
         }
@@ -288,7 +300,7 @@ bool FolderWalk::searchableFiles(const std::string& folder, const std::function<
                 return true;
             if (entering == Entering::Skip)
                 continue;
-            if (auto listing = readFolder(path)) {
+            if (auto listing = readFolder(path, spare)) {
                 auto hidden = hiddenNamesOf(path, *listing);
                 stack.push_back({ std::move(path), std::move(*listing), 0, std::move(hidden) });
             }
