@@ -186,6 +186,23 @@ double medianCPU(int runs, int who, F&& work)
     return median(std::move(times));
 }
 
+// After one warm-up, runs calls of work, each beside a run of find just before it,
+// so that both see the machine as it is then (on shared cores a run's time moves by
+// a third from one minute to the next): the median CPU seconds of work, and the
+// median of its ratios to find.
+template <typename Find, typename F>
+std::pair<double, double> besideFind(int runs, Find&& runFind, F&& work)
+{
+    work();
+    std::vector<double> times, ratios;
+    for (int i = 0; i < runs; ++i) {
+        const double findTime = cpuOf(RUSAGE_CHILDREN, runFind);
+        times.push_back(cpuOf(RUSAGE_SELF, work));
+        ratios.push_back(times.back() / findTime);
+    }
+    return { median(std::move(times)), median(std::move(ratios)) };
+}
+
 // What a type query cannot do without beyond a walk: opening the files whose
 // names no rule claims and reading their first bytes, three calls to the kernel
 // each, timed alone as the query reads them, each run beside a run of find.
@@ -205,15 +222,9 @@ void measureContentFloor(const std::filesystem::path& root, int runs, Find&& run
             bytes += readStartOfListedFile(path, 16384).value_or(std::string()).size();
         return bytes;
     };
-    readAll();
-    std::vector<double> times, ratios;
-    for (int i = 0; i < runs; ++i) {
-        const double findTime = cpuOf(RUSAGE_CHILDREN, runFind);
-        times.push_back(cpuOf(RUSAGE_SELF, readAll));
-        ratios.push_back(times.back() / findTime);
-    }
+    const auto [time, ratio] = besideFind(runs, runFind, readAll);
     std::printf("the first bytes of the %zu files no name rule types, read alone: median %.3f s of CPU, %.2f times find (median of %d, each beside a run of find)\n",
-        unnamed.size(), median(times), median(ratios), runs);
+        unnamed.size(), time, ratio, runs);
 }
 
 }
@@ -252,17 +263,9 @@ int main(int argc, char** argv)
         std::size_t found = 0;
         const double wall = medianSeconds(
             1, [&] { found = gather(root, expression)->resultCount(); }, WarmUp::No);
-        // Each run beside a run of find, so that both see the machine as it is then:
-        // on shared cores a run's time moves by a third from one minute to the next.
-        gather(root, expression);
-        std::vector<double> times, ratios;
-        for (int i = 0; i < runs; ++i) {
-            const double findTime = cpuOf(RUSAGE_CHILDREN, runFind);
-            times.push_back(cpuOf(RUSAGE_SELF, [&] { return gather(root, expression); }));
-            ratios.push_back(times.back() / findTime);
-        }
+        const auto [time, ratio] = besideFind(runs, runFind, [&] { return gather(root, expression); });
         std::printf("%s: %zu results, median %.3f s of CPU (%.3f s wall once); ratio to find %.2f (median of %d, each beside a run of find)\n", expression,
-            found, median(times), wall, median(ratios), runs);
+            found, time, wall, ratio, runs);
     }
 
     if (ownTree && (!only || !*only || std::string(only) == "type"))

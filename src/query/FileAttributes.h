@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/FileVisibility.h"
 #include "platform/ImageDecoder.h"
 #include "platform/MimeDatabase.h"
 
@@ -73,10 +74,7 @@ public:
     private:
         const Entry& entryOf(const MimeDatabase::MimeType& type);
 
-        struct TextHash {
-            using is_transparent = void;
-            std::size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
-        };
+        using TextHash = FileVisibility::NameHash; // looks up by string_view too
         std::shared_ptr<const MimeDatabase> mDatabase;
         std::unordered_map<std::string, std::vector<const Entry*>, TextHash, std::equal_to<>> mBySuffix;
         std::vector<const Entry*> mCandidates; // for a name whose own answer is not kept
